@@ -99,6 +99,22 @@ for tree in native windows; do
   done
 done
 
+# ---- Fuzz smoke: every libFuzzer target of fuzz/ for a few seconds (two minutes in all at
+# most, see scripts/fuzz.sh --smoke); each target counts as one test.
+echo "== fuzz smoke"
+fuzz_log=$build_root/fuzz-smoke.log
+mkdir -p "$build_root"
+"$root/scripts/fuzz.sh" --smoke </dev/null >"$fuzz_log" 2>&1
+grep -vE '^\[[0-9]+/[0-9]+\]' "$fuzz_log"
+fuzz_passed=$(grep -c '^fuzz smoke: .* passed$' "$fuzz_log")
+fuzz_failed=$(grep -c '^fuzz smoke: .* failed$' "$fuzz_log")
+if [ $((fuzz_passed + fuzz_failed)) -eq 0 ]; then
+  echo "fuzz smoke: no target ran (see $fuzz_log)"
+  fuzz_failed=1
+fi
+passed=$((passed + fuzz_passed))
+failed=$((failed + fuzz_failed))
+
 [ $failed -gt 0 ] && status=1
 echo "$passed passed, $failed failed"
 exit $status
