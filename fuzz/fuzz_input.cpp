@@ -57,13 +57,14 @@ const wchar_t *FuzzInputPath(const uint8_t *data, size_t size) {
   return g_path;
 }
 
-void FuzzCheckLogLines() {
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   platform::HostHooks hooks{};
   hooks.logLine = ReadLine;
   hooks.logError = ReadError;
   hooks.progressTitle = ReadLine;
   hooks.progressInfo = ReadLine;
   platform::SetHostHooks(hooks);
+  return 0;
 }
 
 void FuzzFail(const char *reason) {

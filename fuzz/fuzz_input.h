@@ -10,9 +10,9 @@
 // the next call. Aborts when no memory-backed file can be had, as no run could go on.
 const wchar_t *FuzzInputPath(const uint8_t *data, size_t size);
 
-// Installs log receivers that read every line to its end, so that a line without a
-// terminator or with a dangling pointer shows up under AddressSanitizer.
-void FuzzCheckLogLines();
+// Every target starts (LLVMFuzzerInitialize, defined with FuzzInputPath) by installing log
+// receivers that read each line to its end, so that a line without a terminator or with a
+// dangling pointer shows up under AddressSanitizer.
 
 // Stops the run as a crash (so that libFuzzer keeps the input) with a short reason, for
 // results that break what callers rely on rather than memory safety.

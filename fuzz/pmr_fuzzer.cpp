@@ -24,11 +24,6 @@ void CheckRecord(const MediaRecord &record) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  FuzzCheckLogLines();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const wchar_t *path = FuzzInputPath(data, size);
   auto index = std::make_unique<PMRFile>();

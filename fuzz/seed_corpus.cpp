@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/omf_builder.h"
+#include "support/omf_media.h"
 #include "support/pmr_writer.h"
 
 namespace fs = std::filesystem;
@@ -63,6 +65,127 @@ void WritePmrSeeds(const fs::path &folder) {
   WriteSeed(folder, "smallest.pmr", small.bytes);
 }
 
+// ---- Compression text: compression ID, format code, unit size, media type -----------------
+void WriteFormatTextSeeds(const fs::path &folder) {
+  struct Fields {
+    uint32_t compressionId;
+    const char *formatCode;
+    uint32_t unitSize;
+    const char *mediaType;
+  };
+  const Fields seeds[] = {
+      {75, "JFIF", 1, "_VID"},    {81, "JFIF", 1, "_VID"},   {2022, "\0\0\0\0", 0, "_VID"},
+      {0, "4816", 4, "_WAV"},     {0, "  24", 6, "_AIF"},    {0, "4416", 2, "_PCM"},
+      {0, "\0\0\0\0", 0, "_SD2"}, {0x99, "JFIF", 0, "_MXF"}, {0, "4816", 0, "NONE"},
+  };
+  int n = 0;
+  for (const Fields &f : seeds) {
+    std::vector<uint8_t> bytes(16);
+    for (int i = 0; i < 4; ++i) {
+      bytes[i] = static_cast<uint8_t>(f.compressionId >> (8 * i));
+      bytes[4 + i] = static_cast<uint8_t>(f.formatCode[i]);
+      bytes[8 + i] = static_cast<uint8_t>(f.unitSize >> (8 * i));
+      bytes[12 + i] = static_cast<uint8_t>(f.mediaType[i]);
+    }
+    WriteSeed(folder, "fields-" + std::to_string(n++), bytes);
+  }
+}
+
+// ---- Containers: media files of every kind, databases, damaged labels and tables --------------
+void WriteMediaFileSeeds(const fs::path &folder) {
+  const OmfMediaKind kinds[] = {OmfMediaKind::Video, OmfMediaKind::Wave, OmfMediaKind::Aifc,
+                                OmfMediaKind::Pcm, OmfMediaKind::Sd2};
+  int n = 0;
+  for (OmfMediaKind kind : kinds) {
+    for (bool bigEndian : {false, true}) {
+      OmfMediaSpec spec;
+      spec.kind = kind;
+      spec.fileMobKey = MobKey{0x100u + n, 0x060A2B34};
+      spec.clipMobKey = MobKey{0x200u + n, 0x0B0E0000};
+      spec.tapeKey = MobKey{0x300u + n, 0x0C0C0C0C};
+      if (n % 3 == 0) {
+        spec.importPath = "C:\\Capture\\source.mov";
+      } else if (n % 3 == 1) {
+        spec.importPath = "Macintosh HD:Capture:source.mov";
+        spec.importLocator = "MACL";
+      } else {
+        spec.tapeName = "TAPE 001";
+      }
+      WriteSeed(folder, "media-" + std::to_string(n++) + ".omf", BuildMediaFile(spec, bigEndian));
+    }
+  }
+  for (bool bigEndian : {false, true}) {
+    std::vector<OmfMediaSpec> media = GenerateMediaSpecs(12, 3, bigEndian ? 2 : 1);
+    fs::path file = folder / (bigEndian ? "database-be.mdb" : "database.mdb");
+    if (!WriteMediaDatabase(file, media, 12, bigEndian)) g_failed = true;
+  }
+
+  // Labels and tables that the probe must refuse or take apart carefully.
+  OmfMediaSpec spec;
+  spec.fileMobKey = MobKey{1, 2};
+  spec.clipMobKey = MobKey{3, 4};
+  spec.tapeName = "TAPE";
+  BentoLabel version2;
+  version2.majorVersion = 2;
+  BentoLabel cutEntry;
+  cutEntry.tocSize = -2; // below: the real size less one byte
+  BentoLabel bigOrder;
+  bigOrder.byteOrder = 0x4D4D;
+  const BentoLabel *labels[] = {&version2, &cutEntry, &bigOrder};
+  const char *names[] = {"version2.omf", "toc-cut-short.omf", "byte-order-mm.omf"};
+  for (int i = 0; i < 3; ++i) {
+    OmfBuilder b = OmfBegin();
+    OmfAddMedia(b, spec, true);
+    BentoLabel label = *labels[i];
+    if (label.tocSize == -2) {
+      OmfComplete(b);
+      label.tocSize = static_cast<int64_t>(b.writer.toc.size() * 24 - 1);
+    }
+    WriteSeed(folder, names[i], OmfFinish(b, label));
+  }
+
+  // A source chain that comes back to its own mob.
+  OmfBuilder loop = OmfBegin();
+  const uint32_t tape = OmfAddTapeDescriptor(loop);
+  (void)tape;
+  const uint32_t clip = OmfAddSourceClip(loop, MobKey{7, 7});
+  const uint32_t slot = OmfAddSlot(loop, clip);
+  OmfMob self;
+  self.key = MobKey{7, 7};
+  self.name = "LOOP";
+  self.descriptor = OmfAddVideoDescriptor(loop, OmfVideo{});
+  self.slots = {slot};
+  OmfAddMob(loop, self, OmfList::Source);
+  OmfAddMediaData(loop, "JPEG", MobKey{7, 7}, {1, 2, 3, 4});
+  WriteSeed(folder, "source-loop.omf", OmfFinish(loop));
+}
+
+// ---- Audio summaries: reading selector, then the summary or the PCMA fields -------------
+void WriteAudioHeaderSeeds(const fs::path &folder) {
+  struct Audio {
+    uint16_t channels;
+    uint32_t rate;
+    uint16_t bits;
+  };
+  const Audio formats[] = {
+      {1, 48000, 16}, {2, 44100, 24}, {1, 32000, 32}, {2, 22050, 8}, {1, 64000, 16}};
+  int n = 0;
+  for (const Audio &a : formats) {
+    for (uint8_t kind : {0, 1, 2, 4, 5}) {
+      std::vector<uint8_t> bytes = {kind};
+      std::vector<uint8_t> summary;
+      if ((kind & 3) == 0) summary = WaveSummary(a.channels, a.rate, a.bits);
+      if ((kind & 3) == 1) summary = AifcSummary(a.channels, a.rate, a.bits);
+      if ((kind & 3) == 2) {
+        PutU16(summary, a.bits);
+        PutU32(summary, a.rate * (a.bits / 8));
+      }
+      bytes.insert(bytes.end(), summary.begin(), summary.end());
+      WriteSeed(folder, "audio-" + std::to_string(n++), bytes);
+    }
+  }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -72,5 +195,8 @@ int main(int argc, char **argv) {
   }
   fs::path root = argv[1];
   WritePmrSeeds(root / "pmr_fuzzer");
+  WriteFormatTextSeeds(root / "format_text_fuzzer");
+  WriteMediaFileSeeds(root / "media_file_fuzzer");
+  WriteAudioHeaderSeeds(root / "audio_header_fuzzer");
   return g_failed ? 1 : 0;
 }

@@ -54,10 +54,12 @@ rm -rf "$dir/seeds"
 realdata=$root/../shared/realdata
 if [ -d "$realdata" ]; then
   for name in "${targets[@]}"; do
+    # Targets whose input is a whole file take the sample files of its kind.
     case $name in
       pmr_*) patterns=(-iname '*.pmr') ;;
-      format_text_*) continue ;;
-      *) patterns=(-iname '*.omf' -o -iname '*.mdb' -o -iname '*.wav' -o -iname '*.aif') ;;
+      media_file_* | omf_viewer_* | dictionary_*)
+        patterns=(-iname '*.omf' -o -iname '*.mdb' -o -iname '*.wav' -o -iname '*.aif') ;;
+      *) continue ;;
     esac
     mkdir -p "$dir/seeds/$name"
     # Inputs above 1 MiB would be cut short by libFuzzer, and the label lies at the end.

@@ -1,0 +1,66 @@
+// The container parser over arbitrary bytes, as linking and loading use it: OpenMediaFile,
+// DescribeMediaFile, then DescribeDatabaseMob with the keys of the file's own mob lists (and
+// with keys the file does not hold, and with the parser's own result fields as arguments).
+// Finally the same parser opens and describes the file again: a reused parser must give
+// exactly what the fresh one gave, or state leaks from one file into the next.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "fuzz_input.h"
+#include "inspection/media_file_parser.h"
+
+namespace {
+
+constexpr uint32_t kMostWalks = 24; // database walks per input, to keep runs short
+
+void CheckResults(const ParserResults &r) {
+  FuzzTextLength(r.fileName, kParserTextChars, "file name without terminator");
+  FuzzTextLength(r.projectName, kParserTextChars, "project name without terminator");
+  FuzzTextLength(r.clipName, kParserTextChars, "clip name without terminator");
+  FuzzTextLength(r.sourceName, kParserTextChars, "source name without terminator");
+}
+
+MobKey KeyAt(MediaFileParser &parser, MobIndex *index, uint32_t i) {
+  uint32_t count = parser.MobCount(index);
+  if (count == 0) return MobKey{0, 0};
+  const MobIndexElement *element = parser.MobAt(index, i % count);
+  if (element == nullptr) FuzzFail("an index element below the count is missing");
+  return element->key;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  const wchar_t *path = FuzzInputPath(data, size);
+  auto parser = std::make_unique<MediaFileParser>();
+  if (!parser->OpenMediaFile(path)) {
+    if (parser->open || parser->valid || parser->entryCount != 0)
+      FuzzFail("a failed open left state");
+    return 0;
+  }
+  parser->DescribeMediaFile();
+  CheckResults(parser->results);
+  auto first = std::make_unique<ParserResults>(parser->results);
+
+  MediaFileParser &p = *parser;
+  uint32_t walks = std::max(
+      {p.MobCount(&p.sourceMobIndex), p.MobCount(&p.clipMobIndex), p.MobCount(&p.mediaDataIndex)});
+  walks = std::min(walks, kMostWalks);
+  for (uint32_t i = 0; i < walks; ++i) {
+    p.DescribeDatabaseMob(KeyAt(p, &p.sourceMobIndex, i), KeyAt(p, &p.clipMobIndex, i));
+    CheckResults(p.results);
+    p.DescribeDatabaseMob(KeyAt(p, &p.mediaDataIndex, i), KeyAt(p, &p.clipMobIndex, i + 1));
+    CheckResults(p.results);
+  }
+  p.DescribeDatabaseMob(MobKey{0xFFFFFFFF, 0xFFFFFFFF}, MobKey{0, 0});
+  p.DescribeDatabaseMob(p.results.fileMobKey, p.results.clipMobKey);
+  CheckResults(p.results);
+
+  if (!p.OpenMediaFile(path)) FuzzFail("a file that opened once refused the second time");
+  p.DescribeMediaFile();
+  if (std::memcmp(first.get(), &p.results, sizeof *first) != 0)
+    FuzzFail("the reused parser described the file differently");
+  p.ResetParser();
+  return 0;
+}
