@@ -1,0 +1,43 @@
+// The process-wide state of the main window, owned by the main thread. Tool threads
+// receive the instance and the fonts when they start and only read them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct ShellState {
+  HINSTANCE instance;
+  HFONT uiFont;   // every control of the main window and of the tools
+  HFONT monoFont; // the console's list box and the confirmation text
+  HWND mainWindow;
+  HACCEL accelerators;
+
+  // The fourteen child controls, in creation order.
+  HWND searchButton;     // "Search for Databases"
+  HWND scanButton;       // "Scan"
+  HWND infoLabel;        // drag hint, replaced by the catalogue totals
+  HWND mountButton;      // "Mount Folders (Subst)"
+  HWND duplicatesButton; // "Find duplicates"
+  HWND existingCheck;    // "Show only existing files"
+  HWND hardwareButton;   // "Hardware Tool"
+  HWND keyHelp;          // shortcut keys
+  HWND basesTree;
+  HWND mediaHint; // drag hint above the Projects list
+  HWND projectsList;
+  HWND overallBar;
+  HWND statusLine; // "Info:"
+  HWND filesList;
+
+  UINT_PTR refreshTimerId;
+  uint32_t SyncEnabled; // refresh protocol of the views
+  uint32_t SyncBusy;
+  uint32_t StatusDirty;
+  uint64_t ListedBytes; // byte sums of the Files list
+  uint64_t SelectedBytes;
+  wchar_t infoText[1024]; // shared by the info label and the status line
+  RECT clientRect;        // measured again before every layout
+  HBITMAP sortMarkBitmap;
+};
+
+extern ShellState g_shell;

@@ -1,0 +1,221 @@
+#include "support/gui_harness.h"
+
+#ifdef _WIN32
+#include <commctrl.h>
+
+namespace gui {
+namespace {
+
+void DefaultDispatch(MSG *msg) {
+  TranslateMessage(msg);
+  DispatchMessageW(msg);
+}
+
+Dispatcher g_dispatcher = DefaultDispatch;
+
+struct DialogSearch {
+  const std::wstring *needle;
+  HWND found;
+};
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
+  auto *texts = reinterpret_cast<std::wstring *>(param);
+  if (ClassOf(child) == L"Static") *texts += Text(child) + L"\n";
+  return TRUE;
+}
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+  auto *search = reinterpret_cast<DialogSearch *>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  if (ClassOf(window) != L"#32770") return TRUE;
+  if (!search->needle->empty() && DialogTexts(window).find(*search->needle) == std::wstring::npos)
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// The recorders by window, for the shared replacement procedure.
+std::vector<MessageRecorder *> g_recorders;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  for (MessageRecorder *r : g_recorders) {
+    if (r->window != window) continue;
+    r->seen.push_back(MSG{window, message, wParam, lParam, 0, {}});
+    return CallWindowProcW(r->previous, window, message, wParam, lParam);
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+void SetDispatcher(Dispatcher dispatcher) {
+  g_dispatcher = dispatcher != nullptr ? dispatcher : DefaultDispatch;
+}
+
+bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) g_dispatcher(&msg);
+    if (done()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+void Pump(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+void PressKey(HWND window, UINT virtualKey, bool ctrl) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  BYTE saved = keys[VK_CONTROL];
+  keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+  SetKeyboardState(keys);
+  PostMessageW(window, WM_KEYDOWN, virtualKey, 1);
+  PostMessageW(window, WM_KEYUP, virtualKey, 0xC0000001);
+  Pump();
+  keys[VK_CONTROL] = saved;
+  SetKeyboardState(keys);
+}
+
+void Click(HWND button) {
+  SendMessageW(button, BM_CLICK, 0, 0);
+  Pump();
+}
+
+std::wstring Text(HWND window) {
+  wchar_t text[2048];
+  GetWindowTextW(window, text, 2048);
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[128];
+  GetClassNameW(window, name, 128);
+  return name;
+}
+
+RECT RectInParent(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT *>(&r), 2);
+  return r;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+    children.push_back(c);
+  return children;
+}
+
+std::vector<std::wstring> ListBoxLines(HWND listBox) {
+  std::vector<std::wstring> lines;
+  LRESULT n = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    std::wstring line(static_cast<size_t>(SendMessageW(listBox, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+    line.resize(line.size() - 1);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::wstring> TreeRootTexts(HWND tree) {
+  std::vector<std::wstring> texts;
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  while (item != nullptr) {
+    wchar_t text[512] = {};
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = 512;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    texts.push_back(text);
+    item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+  }
+  return texts;
+}
+
+std::wstring ListViewText(HWND list, int row, int column) {
+  wchar_t text[512] = {};
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = 512;
+  SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+HWND FindDialog(const std::wstring &needle) {
+  DialogSearch search{&needle, nullptr};
+  EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring DialogTexts(HWND dialog) {
+  std::wstring texts = Text(dialog) + L"\n";
+  EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
+DialogAnswerer::DialogAnswerer(int buttonId, std::wstring needle, DWORD timeoutMs)
+    : thread_([this, buttonId, needle, timeoutMs] {
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < timeoutMs) {
+          HWND dialog = FindDialog(needle);
+          if (dialog != nullptr) {
+            texts_ = DialogTexts(dialog);
+            answered_ = true;
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+            return;
+          }
+          Sleep(20);
+        }
+      }) {}
+
+DialogAnswerer::~DialogAnswerer() {
+  Wait();
+}
+
+void DialogAnswerer::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
+std::wstring DialogAnswerer::Texts() {
+  Wait();
+  return texts_;
+}
+
+MessageRecorder::MessageRecorder(HWND w) : window(w), previous(nullptr) {
+  g_recorders.push_back(this);
+  previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc)));
+}
+
+MessageRecorder::~MessageRecorder() {
+  SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  std::erase(g_recorders, this);
+}
+
+int MessageRecorder::Count(UINT message) const {
+  int n = 0;
+  for (const MSG &m : seen) n += m.message == message;
+  return n;
+}
+
+int MessageRecorder::CommandCount(WORD id) const {
+  int n = 0;
+  for (const MSG &m : seen) n += m.message == WM_COMMAND && LOWORD(m.wParam) == id;
+  return n;
+}
+
+} // namespace gui
+#endif

@@ -1,0 +1,80 @@
+// Drives real windows in-process for the GUI suites: pumps the test thread's messages,
+// presses keys and buttons, reads controls back and answers modal dialogs and message
+// boxes from a helper thread. Windows build only.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace gui {
+
+// How pumped messages are delivered; the shell suite sets the program's own loop body so
+// that accelerators are translated as in the product. Default: translate and dispatch.
+using Dispatcher = void (*)(MSG *msg);
+void SetDispatcher(Dispatcher dispatcher);
+
+// Delivers the calling thread's queued messages until done() holds or the time is up;
+// returns done()'s last answer.
+bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000);
+void Pump(DWORD ms = 30);
+
+// Posts a key press (down and up) to the window, with Ctrl held when asked, and pumps it.
+void PressKey(HWND window, UINT virtualKey, bool ctrl = false);
+// A real button click (BM_CLICK), which the button turns into WM_COMMAND for its parent.
+void Click(HWND button);
+
+std::wstring Text(HWND window);
+std::wstring ClassOf(HWND window);
+RECT RectInParent(HWND window); // the window's rectangle in its parent's client coordinates
+std::vector<HWND> Children(HWND parent); // direct children, in creation order
+std::vector<std::wstring> ListBoxLines(HWND listBox);
+std::vector<std::wstring> TreeRootTexts(HWND tree);
+std::wstring ListViewText(HWND list, int row, int column);
+
+// Finds a visible dialog or message box (class "#32770") of this process whose texts
+// contain `needle` (empty: any), or none.
+HWND FindDialog(const std::wstring &needle = L"");
+std::wstring DialogTexts(HWND dialog); // title and static texts, one per line
+
+// Waits on a helper thread for a dialog or message box whose texts contain `needle`,
+// records its texts and presses the button `buttonId`. The destructor waits for the thread.
+class DialogAnswerer {
+public:
+  DialogAnswerer(int buttonId, std::wstring needle = L"", DWORD timeoutMs = 10000);
+  ~DialogAnswerer();
+  DialogAnswerer(const DialogAnswerer &) = delete;
+  DialogAnswerer &operator=(const DialogAnswerer &) = delete;
+  bool Answered() const { return answered_.load(); }
+  std::wstring Texts(); // after Wait(): what the dialog said
+  void Wait();
+
+private:
+  std::atomic<bool> answered_{false};
+  std::wstring texts_;
+  std::thread thread_;
+};
+
+// Records the messages that reach a window, through a replaced window procedure that
+// passes everything on. Only one recorder per window at a time.
+class MessageRecorder {
+public:
+  explicit MessageRecorder(HWND window);
+  ~MessageRecorder();
+  MessageRecorder(const MessageRecorder &) = delete;
+  MessageRecorder &operator=(const MessageRecorder &) = delete;
+  int Count(UINT message) const;
+  int CommandCount(WORD id) const; // WM_COMMAND with this identifier in the low word
+
+  HWND window;
+  WNDPROC previous;
+  std::vector<MSG> seen;
+};
+
+} // namespace gui
+#endif
