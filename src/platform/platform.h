@@ -18,7 +18,27 @@ int CompareCase(const wchar_t *a, const wchar_t *b);
 using FileHandle = intptr_t;
 constexpr FileHandle kInvalidFile = -1;
 
-// (The file functions are added with the buffered reader.)
+// Opens an existing file for reading only, sharing read and write with other processes, with
+// the random-access hint. Folders are refused. Returns kInvalidFile on failure.
+FileHandle OpenFileForReading(const wchar_t *path);
+void CloseFile(FileHandle file);
+// The file's size; 1 on success, 0 (size untouched) when the system reports a failure.
+int GetFileSize64(FileHandle file, uint64_t *size);
+// Moves the system's file pointer to offset bytes from the start of the file; 1 on success
+// with *reached the offset that the system reports, 0 on failure (*reached untouched).
+int SetFilePointerFromStart(FileHandle file, uint64_t offset, uint64_t *reached);
+// One read of count bytes at the system's file pointer, which moves past them; *got is the
+// number of bytes read (fewer at the end of the file). 0 when the system read fails.
+int ReadFileAtPointer(FileHandle file, void *destination, uint32_t count, uint32_t *got);
+
+// ---- UTF-8 text ---------------------------------------------------------------------------
+// Paths handed to POSIX calls and text written by orvalis-cli are UTF-8; wide text is
+// UTF-16 on Windows and UTF-32 elsewhere. Both converters write at most outSize - 1 units
+// and a terminator (out may be null when outSize is 0), never split a character, and return
+// the length that the whole text needs without the terminator: a result >= outSize means the
+// text was cut short. Malformed input (bad bytes, unpaired surrogates) becomes U+FFFD.
+size_t WideToUtf8(const wchar_t *text, char *out, size_t outSize);
+size_t Utf8ToWide(const char *text, wchar_t *out, size_t outSize);
 
 // ---- Log and progress of long tasks ------------------------------------------------------
 // The core writes its log lines and drives the progress display through these hooks; the

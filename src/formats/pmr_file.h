@@ -1,0 +1,55 @@
+// Reader of ".pmr" media index files: the list of a media folder's files with their
+// project, media ID and clip mob key. One object reads many files in turn.
+//
+// Layout: a 12-byte header (magic 1961, ID word count W of 2 or 8, one more word), then
+// entries back to back: first identifier (4*W bytes), u16 name length, name, u16 project
+// length, project, second identifier (4*W bytes), 4-byte trailer. A magic that does not read
+// as 1961 little-endian makes the whole file big-endian; identifiers are never swapped.
+#pragma once
+
+#include <cstdint>
+
+#include "catalogue/media_record.h"
+#include "formats/buffered_file_reader.h"
+
+inline constexpr uint32_t kPmrMagic = 1961;
+inline constexpr uint64_t kPmrMinimumSize = 30;
+inline constexpr uint32_t kPmrNameBytes = 256; // a name must leave room for its terminator
+inline constexpr uint32_t kPmrProjectBytes = 64;
+inline constexpr uint32_t kPmrMaxIdBytes = 32; // W = 8
+inline constexpr uint32_t kPmrMessageChars = 2048;
+
+// The entry being read, zero-filled before every attempt so that its texts end in a zero.
+struct PMRWorkEntry {
+  uint16_t nameLength;
+  char name[kPmrNameBytes];
+  uint16_t projectLength;
+  char project[kPmrProjectBytes + 1];
+  uint8_t firstId[kPmrMaxIdBytes];
+  uint8_t secondId[kPmrMaxIdBytes];
+};
+
+struct PMRFile {
+  BufferedFileReader reader; // first member: the index file is read through it
+  uint32_t bigEndian;
+  uint32_t invalidSeen;              // an entry with an impossible length was met in this file
+  uint64_t recordStart;              // where the entry being read begins
+  uint64_t end;                      // file size at open
+  wchar_t message[kPmrMessageChars]; // "PMRFile::" + path, then the reason
+  uint32_t idWordCount;
+  uint32_t headerWord3;
+  PMRWorkEntry work;
+
+  PMRFile();
+
+  // 1 when the file is open and its header good, the position at the first entry; 0
+  // otherwise, after reporting why.
+  int OpenIndex(const wchar_t *path);
+
+  // Delivers the next valid entry into record (when given) and returns 1; returns 0 at the
+  // end of the usable entries. Damaged stretches are skipped; report = 1 logs, at the end,
+  // that entries with impossible lengths were met.
+  int NextRecord(MediaRecord *record, int report);
+
+  void Close() { reader.Close(); }
+};

@@ -1,0 +1,32 @@
+// Files written by other programs, kept beside the repository (never inside it), and other
+// paths of the build machine that CMake bakes into the tests.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+// A path of the build machine as this program sees it: under Wine the machine's root
+// folder is drive Z:.
+inline std::filesystem::path BuildMachinePath(const char *path) {
+#ifdef _WIN32
+  std::string p = path;
+  if (!p.empty() && p[0] == '/') {
+    p = "Z:" + p;
+    for (char &c : p) c = c == '/' ? '\\' : c;
+  }
+  return std::filesystem::path(p);
+#else
+  return std::filesystem::path(path);
+#endif
+}
+
+#ifdef ORVALIS_REALDATA_DIR
+// The sample file at relative (e.g. "vo-repair-mvp/msmFMID.pmr"), or an empty path when it
+// is not there; tests skip then.
+inline std::filesystem::path RealdataFile(const char *relative) {
+  std::filesystem::path file = BuildMachinePath(ORVALIS_REALDATA_DIR) / relative;
+  std::error_code error;
+  return std::filesystem::is_regular_file(file, error) ? file : std::filesystem::path();
+}
+#endif
