@@ -1,0 +1,186 @@
+// The project list: its rows and sizes, sorting, and the view states its selection sets.
+#include "views/projects_list.h"
+
+#include <shlwapi.h>
+
+#include "catalogue/catalogue.h"
+#include "shell/shell_state.h"
+#include "shell/window_helpers.h"
+#include "views/files_list.h"
+#include "views/list_headers.h"
+#include "views/view_state.h"
+
+namespace {
+
+constexpr UINT kSizeChars = 60;
+
+const wchar_t *ProjectName(const ProjectEntry *row) {
+  if (row == nullptr || row->firstNode == nullptr || row->firstNode->element == nullptr)
+    return nullptr;
+  return row->firstNode->element->project;
+}
+
+ProjectEntry *RowProject(LPARAM parameter) {
+  if (parameter <= 0 || parameter > static_cast<LPARAM>(UINT32_MAX)) return nullptr;
+  return g_catalogue.GetProject(static_cast<uint32_t>(parameter));
+}
+
+void InsertProjectRow(uint32_t index, const wchar_t *name, uint64_t size) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.iItem = static_cast<int>(index); // past the rows so far: appended
+  item.pszText = const_cast<wchar_t *>(name);
+  item.lParam = static_cast<LPARAM>(index);
+  int row = static_cast<int>(
+      SendMessageW(g_shell.projectsList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  if (row < 0) return;
+  wchar_t text[kSizeChars];
+  LVITEMW sizeItem{};
+  sizeItem.iSubItem = 1;
+  sizeItem.pszText = FormatByteSize(text, kSizeChars, size);
+  SendMessageW(g_shell.projectsList, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sizeItem));
+}
+
+int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM column) {
+  return CompareProjects(a, b, static_cast<int>(column));
+}
+
+void MarkProject(ProjectEntry *row, bool selected) {
+  if (row == nullptr) return;
+  if (selected && row->viewState != kViewShown) row->viewState = kViewToAdd;
+  if (!selected && row->viewState != kViewHidden) row->viewState = kViewToRemove;
+}
+
+// A change reported for all rows at once: every row's selection is read again.
+void MarkEveryProject() {
+  int count = static_cast<int>(SendMessageW(g_shell.projectsList, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM | LVIF_STATE;
+    item.stateMask = LVIS_SELECTED;
+    item.iItem = i;
+    if (!SendMessageW(g_shell.projectsList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+      continue;
+    MarkProject(RowProject(item.lParam), (item.state & LVIS_SELECTED) != 0);
+  }
+}
+
+void OnItemChanged(const NMLISTVIEW *change) {
+  if (SendMessageW(g_shell.projectsList, LVM_GETSELECTEDCOUNT, 0, 0) == 0) {
+    EmptyFilesList(); // nothing is shown any more
+    return;
+  }
+  if ((change->uChanged & LVIF_STATE) == 0) return;
+  bool was = (change->uOldState & LVIS_SELECTED) != 0;
+  bool is = (change->uNewState & LVIS_SELECTED) != 0;
+  if (was == is) return;
+  if (change->iItem < 0)
+    MarkEveryProject();
+  else
+    MarkProject(RowProject(change->lParam), is);
+}
+
+} // namespace
+
+void HideAllProjects() {
+  for (uint32_t i = 1;; ++i) {
+    ProjectEntry *row = g_catalogue.GetProject(i);
+    if (row == nullptr) return;
+    row->viewState = kViewHidden;
+  }
+}
+
+void SetupProjectsColumns() {
+  g_shell.SyncEnabled = 0;
+  InsertReportColumn(g_shell.projectsList, 0, L"Project Name", 200);
+  InsertReportColumn(g_shell.projectsList, 1, L"Size", 83);
+  ClearSortMarks(g_shell.projectsList);
+  g_shell.SyncEnabled = 1;
+}
+
+void FillProjectsList() {
+  g_shell.SyncEnabled = 0;
+  SendMessageW(g_shell.projectsList, LVM_DELETEALLITEMS, 0, 0);
+  RemoveHeaderBitmaps(g_shell.projectsList);
+  if (g_catalogue.projectIndex.First() != nullptr) {
+    bool onlyExisting = ShowOnlyExistingFiles();
+    for (uint32_t i = 1;; ++i) {
+      ProjectEntry *row = g_catalogue.GetProject(i);
+      if (row == nullptr) break;
+      row->viewState = kViewHidden;
+      uint64_t size = g_catalogue.ProjectSize(row);
+      const wchar_t *name = ProjectName(row);
+      if (name == nullptr || (onlyExisting && size == 0)) continue;
+      InsertProjectRow(i, name, size);
+    }
+  }
+  g_shell.SyncEnabled = 1;
+}
+
+int CompareProjects(LPARAM a, LPARAM b, int column) {
+  ProjectEntry *first = RowProject(a);
+  ProjectEntry *second = RowProject(b);
+  if (first == nullptr) return second == nullptr ? 0 : -1;
+  if (second == nullptr) return 1;
+  if (column == 0) {
+    const wchar_t *nameA = ProjectName(first);
+    const wchar_t *nameB = ProjectName(second);
+    return StrCmpIW(nameA != nullptr ? nameA : L"", nameB != nullptr ? nameB : L"");
+  }
+  if (column == 1) {
+    uint64_t sizeA = g_catalogue.ProjectSize(first);
+    uint64_t sizeB = g_catalogue.ProjectSize(second);
+    return sizeA > sizeB ? -1 : (sizeA < sizeB ? 1 : 0);
+  }
+  return 0;
+}
+
+void SortProjectsList(int column) {
+  ClearSortMarks(g_shell.projectsList);
+  SetSortMark(g_shell.projectsList, column);
+  SendMessageW(g_shell.projectsList, LVM_SORTITEMS, column, reinterpret_cast<LPARAM>(CompareRows));
+}
+
+void SelectAllProjects() {
+  g_shell.SyncEnabled = 0;
+  int count = static_cast<int>(SendMessageW(g_shell.projectsList, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) SetRowSelected(g_shell.projectsList, i, true);
+  g_shell.SyncEnabled = 1;
+}
+
+void InvertProjectsSelection() {
+  g_shell.SyncEnabled = 0;
+  ClearFilesList();
+  g_shell.SyncEnabled = 0;
+  int count = static_cast<int>(SendMessageW(g_shell.projectsList, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    bool selected = (SendMessageW(g_shell.projectsList, LVM_GETITEMSTATE, i, LVIS_SELECTED) &
+                     LVIS_SELECTED) != 0;
+    SetRowSelected(g_shell.projectsList, i, !selected);
+  }
+  g_shell.SyncEnabled = 1;
+}
+
+void OnProjectsSelectionChanged(const NMHDR *notification) {
+  const auto *change = reinterpret_cast<const NMLISTVIEW *>(notification);
+  switch (notification->code) {
+  case LVN_ITEMCHANGED:
+    OnItemChanged(change);
+    break;
+  case LVN_ITEMCHANGING:
+    if ((change->uChanged & LVIF_STATE) != 0 && (change->uNewState & LVIS_FOCUSED) != 0)
+      g_shell.SyncEnabled = 1;
+    break;
+  case LVN_MARQUEEBEGIN:
+    // Rows become selected while the rectangle is dragged; they are listed once it ends.
+    g_shell.SyncEnabled = 0;
+    break;
+  case NM_RELEASEDCAPTURE:
+    // The list lets the mouse go at the end of every click or drag, whatever the
+    // notification carries beyond its header; that is the end of a rectangle too.
+    g_shell.SyncEnabled = 1;
+    break;
+  default:
+    break;
+  }
+}
