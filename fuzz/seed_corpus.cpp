@@ -186,6 +186,21 @@ void WriteAudioHeaderSeeds(const fs::path &folder) {
   }
 }
 
+// ---- Dictionaries: long names, two names for one ID, names with zero bytes --------------------
+void WriteDictionarySeeds(const fs::path &folder) {
+  OmfMediaSpec spec;
+  spec.fileMobKey = MobKey{1, 2};
+  spec.clipMobKey = MobKey{3, 4};
+  OmfBuilder b = OmfBegin();
+  OmfAddMedia(b, spec, true);
+  BentoAddName(b.writer, 0x10500, false, std::string(300, 'N'));
+  BentoAddName(b.writer, 0x10501, true, std::string(259, 'T'));
+  BentoAddName(b.writer, 0x10502, false, "FirstName");
+  BentoAddName(b.writer, 0x10502, false, "SecondName");
+  BentoAddName(b.writer, 0x10503, false, std::string("Cut\0Here", 8));
+  WriteSeed(folder, "names.omf", OmfFinish(b));
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -196,7 +211,10 @@ int main(int argc, char **argv) {
   fs::path root = argv[1];
   WritePmrSeeds(root / "pmr_fuzzer");
   WriteFormatTextSeeds(root / "format_text_fuzzer");
-  WriteMediaFileSeeds(root / "media_file_fuzzer");
+  for (const char *target : {"media_file_fuzzer", "omf_viewer_fuzzer", "dictionary_fuzzer"})
+    WriteMediaFileSeeds(root / target);
+  WriteDictionarySeeds(root / "dictionary_fuzzer");
+  WriteDictionarySeeds(root / "omf_viewer_fuzzer");
   WriteAudioHeaderSeeds(root / "audio_header_fuzzer");
   return g_failed ? 1 : 0;
 }

@@ -87,7 +87,11 @@ for name in "${targets[@]}"; do
     corpus=$dir/corpus/$name
   fi
   mkdir -p "$corpus"
+  # A target's own dictionary, else the one of its kind of input.
   dict=()
+  case $name in
+    media_file_* | omf_viewer_* | dictionary_*) dict=(-dict="$root/fuzz/bento.dict") ;;
+  esac
   [ -f "$root/fuzz/${name}.dict" ] && dict=(-dict="$root/fuzz/${name}.dict")
   log=$dir/logs/$name.log
   echo "== $name: ${seconds}s"
