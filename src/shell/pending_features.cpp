@@ -2,7 +2,6 @@
 // complete. Each definition here is deleted when its feature file defines the real one.
 #include "catalogue/database_discovery.h"
 #include "catalogue/media_linking.h"
-#include "operations/file_operations.h"
 #include "operations/duplicates_dialog.h"
 #include "operations/progress.h"
 #include "operations/progress_window.h"
@@ -21,11 +20,6 @@ void AddMediaFolder(const wchar_t *) {}
 int DescribeMediaRecord(MediaRecord *) {
   return 0;
 }
-
-// operations/file_operations
-void CopySelectedFiles() {}
-void MoveSelectedFiles() {}
-void DeleteSelectedFiles() {}
 
 // tools/omf_viewer
 bool RegisterOmfViewerClass(HINSTANCE) {

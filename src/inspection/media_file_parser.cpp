@@ -1,0 +1,166 @@
+#include "inspection/media_file_parser.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+#include "inspection/bento_constants.h"
+
+namespace {
+
+void *DefaultAllocate(size_t size) {
+  return std::malloc(size);
+}
+ParserAllocFunction g_allocate = DefaultAllocate;
+
+bool ObjectLess(const ObjectIndexElement *key, const ObjectIndexElement *stored) {
+  return key->objectId < stored->objectId;
+}
+bool ObjectEqual(const ObjectIndexElement *key, const ObjectIndexElement *stored) {
+  return key->objectId == stored->objectId;
+}
+bool MobLess(const MobIndexElement *key, const MobIndexElement *stored) {
+  return MobKeyLess(key->key, stored->key);
+}
+bool MobEqual(const MobIndexElement *key, const MobIndexElement *stored) {
+  return MobKeyEqual(key->key, stored->key);
+}
+
+constexpr uint32_t kObjectIndexGrowth = 200;
+constexpr uint32_t kClipMobGrowth = 200;
+constexpr uint32_t kSourceMobGrowth = 400;
+constexpr uint32_t kMediaDataGrowth = 200;
+
+} // namespace
+
+ParserAllocFunction SetParserAllocator(ParserAllocFunction allocate) {
+  ParserAllocFunction previous = g_allocate;
+  g_allocate = allocate != nullptr ? allocate : DefaultAllocate;
+  return previous;
+}
+
+void *ParserAllocate(size_t size) {
+  return g_allocate(size != 0 ? size : 1);
+}
+
+MediaFileParser g_catalogueParser;
+MediaFileParser g_viewerParser;
+
+MediaFileParser::MediaFileParser()
+    : fileSize(0), tocCapacity(0), tocBuffer(nullptr), entries(nullptr), littleEndian(0),
+      objectIndex(kObjectIndexGrowth, ObjectLess, ObjectEqual, ZeroFillElement, CopyOrZeroElement),
+      objectCount(0), valueCapacity(0), emptyEntry{}, currentEntry(&emptyEntry), label{},
+      clipMobIndex(kClipMobGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
+      sourceMobIndex(kSourceMobGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
+      mediaDataIndex(kMediaDataGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
+      valueBuffer(nullptr), valueLength(0), valid(0), open(0), entryCount(0), results{} {
+  clipMobIndex.Grow(10);
+  sourceMobIndex.Grow(20);
+  mediaDataIndex.Grow(8);
+  // Without its buffer the parser reads every value as absent (valueCapacity stays 0).
+  valueBuffer = static_cast<uint8_t *>(ParserAllocate(kInitialValueCapacity));
+  if (valueBuffer != nullptr) {
+    std::memset(valueBuffer, 0, kInitialValueCapacity);
+    valueCapacity = kInitialValueCapacity;
+  }
+}
+
+MediaFileParser::~MediaFileParser() {
+  ReleaseParserMemory();
+  std::free(valueBuffer);
+  reader.CloseIfOpen();
+}
+
+void MediaFileParser::ResetParser() {
+  reader.CloseIfOpen();
+  valid = 0;
+  open = 0;
+  entryCount = 0;
+  if (tocBuffer != nullptr) std::memset(tocBuffer, 0, tocCapacity);
+  std::memset(&label, 0, sizeof label);
+  clipMobIndex.Clear();
+  sourceMobIndex.Clear();
+  mediaDataIndex.Clear();
+  objectIndex.Clear();
+  objectCount = 0;
+  valueLength = 0;
+  currentEntry = &emptyEntry;
+}
+
+void MediaFileParser::ReleaseParserMemory() {
+  ResetParser();
+  objectIndex.Destroy();
+  clipMobIndex.Destroy();
+  sourceMobIndex.Destroy();
+  mediaDataIndex.Destroy();
+  std::free(tocBuffer);
+  tocBuffer = nullptr;
+  entries = nullptr;
+  tocCapacity = 0;
+}
+
+void MediaFileParser::EnsureTocBuffer() {
+  ResetParser();
+  if (tocBuffer == nullptr) {
+    tocBuffer = static_cast<uint8_t *>(ParserAllocate(0));
+    tocCapacity = 0;
+  }
+}
+
+int MediaFileParser::OpenMediaFile(const wchar_t *path) {
+  ResetParser();
+  fileSize = 0;
+  std::memset(&results, 0, sizeof results);
+  if (path == nullptr) return 0;
+  std::wcsncpy(results.fileName, path, kParserTextChars - 1);
+
+  if (!reader.Open(path)) return 0;
+  open = 1;
+  fileSize = reader.GetSize();
+
+  // The label: the last 24 bytes, beginning with the magic. Its TOC must lie inside the
+  // file, so that the table indexed is this file's and never the zeros or leftovers of an
+  // earlier one.
+  if (fileSize < kBentoLabelSize) {
+    ResetParser();
+    return 0;
+  }
+  reader.Seek(static_cast<int64_t>(fileSize - kBentoLabelSize), SEEK_FROM_START);
+  if (reader.Read(&label, kBentoLabelSize) != kBentoLabelSize ||
+      std::memcmp(label.magic, kBentoMagic, sizeof kBentoMagic) != 0 ||
+      label.tocOffset > fileSize || label.tocSize > fileSize - label.tocOffset) {
+    ResetParser();
+    return 0;
+  }
+  valid = 1;
+
+  const uint32_t tocSize = label.tocSize;
+  if (tocBuffer == nullptr || tocCapacity < tocSize) {
+    // A new buffer is had before the old one goes, so a failure leaves a usable parser.
+    uint8_t *grown = static_cast<uint8_t *>(ParserAllocate(tocSize));
+    if (grown == nullptr) {
+      ResetParser();
+      return 0;
+    }
+    std::free(tocBuffer);
+    tocBuffer = grown;
+    tocCapacity = tocSize;
+  }
+  reader.Seek(label.tocOffset, SEEK_FROM_START);
+  if (reader.Read(tocBuffer, tocSize) != tocSize) {
+    ResetParser();
+    return 0;
+  }
+  littleEndian = label.byteOrder == kByteOrderLittle ? 1 : 0;
+
+  switch (label.majorVersion) {
+  case kTocFixedEntries:
+    IndexToc();
+    return open;
+  case kTocByteCodes:
+    valid = 0;
+    return 1;
+  default:
+    return 1;
+  }
+}

@@ -1,0 +1,85 @@
+// Writes Bento containers for tests, demo media, benchmarks and fuzz seeds: value bytes
+// first, then a version-1 table of contents of fixed 24-byte entries, then the 24-byte
+// label. Values are immediate (up to four bytes inside the entry) or stored in the file;
+// property and type names are name objects of the container's own dictionary. Entries are
+// written exactly in the order given, so damaged tables (split object runs, an entry cut
+// short, a TOC outside the file) can be made too.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct BentoTocRecord {
+  uint32_t objectId;
+  uint32_t propertyId;
+  uint32_t typeId;
+  uint32_t value; // stored: offset in the file; immediate: the value's bytes
+  uint32_t length;
+  uint32_t storage; // 1: stored
+};
+
+struct BentoWriter {
+  bool bigEndian = false;    // byte-order mark "MM" instead of "II"
+  std::vector<uint8_t> data; // the file's bytes before the TOC
+  std::vector<BentoTocRecord> toc;
+};
+
+// The label as written; negative overrides keep what the writer computed.
+struct BentoLabel {
+  uint16_t majorVersion = 1;
+  uint16_t minorVersion = 0;
+  int64_t tocOffset = -1;
+  int64_t tocSize = -1;   // e.g. the real size + 1 for a trailing byte, - 1 to cut the last entry
+  bool badMagic = false;  // first magic byte changed
+  int64_t byteOrder = -1; // the byte-order field; default from the writer
+};
+
+// Starts a container; the first stored value lies behind a 16-byte preamble, so no value
+// offset is 0.
+BentoWriter BentoBegin(bool bigEndian = false);
+
+// Appends a raw entry and returns its index.
+size_t BentoAddEntry(BentoWriter &writer, uint32_t objectId, uint32_t propertyId, uint32_t typeId,
+                     uint32_t value, uint32_t length, uint32_t storage);
+// An immediate value: the first min(length, 4) bytes land in the entry; length is recorded
+// as given (longer than 4 makes a damaged entry).
+size_t BentoAddImmediate(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
+                         uint32_t typeId, const void *bytes, uint32_t length);
+size_t BentoAddImmediateU32(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
+                            uint32_t typeId, uint32_t value);
+// Four characters, immediate (a class ID, the name of an attribute).
+size_t BentoAddCode(BentoWriter &writer, uint32_t objectId, uint32_t propertyId, uint32_t typeId,
+                    const char *code);
+// Appends the bytes to the data and adds a stored entry for them.
+size_t BentoAddStored(BentoWriter &writer, uint32_t objectId, uint32_t propertyId, uint32_t typeId,
+                      const void *bytes, size_t length);
+// Appends bytes to the data without an entry; returns their offset.
+uint32_t BentoAppendData(BentoWriter &writer, const void *bytes, size_t length);
+// A name object: the entry (id, 24 or 23, 21) holding the name and its terminator.
+size_t BentoAddName(BentoWriter &writer, uint32_t id, bool isType, const std::string &name);
+
+// The values of the list types, in the writer's byte order for their counts.
+std::vector<uint8_t> BentoRefArray(const BentoWriter &writer, const std::vector<uint32_t> &ids);
+struct BentoMobRecord {
+  uint32_t low;
+  uint32_t high;
+  uint32_t objectId;
+};
+std::vector<uint8_t> BentoMobList(const BentoWriter &writer,
+                                  const std::vector<BentoMobRecord> &records);
+// A 12-byte mob ID: bytes 0-3 a fixed prefix, then the key's low and high halves.
+std::vector<uint8_t> BentoMobId(uint32_t low, uint32_t high);
+
+// The whole file, or written straight to disk (large databases are not copied once more).
+std::vector<uint8_t> BentoFinish(const BentoWriter &writer, const BentoLabel &label = {});
+bool BentoWriteFile(const BentoWriter &writer, const std::filesystem::path &file,
+                    const BentoLabel &label = {});
+
+// Little-endian helpers for building values.
+void PutU16(std::vector<uint8_t> &out, uint16_t value);
+void PutU32(std::vector<uint8_t> &out, uint32_t value);
+void PutU16Big(std::vector<uint8_t> &out, uint16_t value);
+void PutU32Big(std::vector<uint8_t> &out, uint32_t value);
