@@ -16,7 +16,6 @@ DWORD CALLBACK FileCopyProgress(LARGE_INTEGER totalSize, LARGE_INTEGER transferr
 // Every media file copy goes through this routine, CopyFileExW unless a test puts its own
 // in place (to fail a copy part-way, which the system's copy cannot be made to do on
 // every platform). Returns the routine that was in place; null restores CopyFileExW.
-using CopyFileRoutine = BOOL(WINAPI *)(LPCWSTR source, LPCWSTR target,
-                                       LPPROGRESS_ROUTINE progress, LPVOID data, LPBOOL cancel,
-                                       DWORD flags);
+using CopyFileRoutine = BOOL(WINAPI *)(LPCWSTR source, LPCWSTR target, LPPROGRESS_ROUTINE progress,
+                                       LPVOID data, LPBOOL cancel, DWORD flags);
 CopyFileRoutine SetCopyFileRoutine(CopyFileRoutine routine);
