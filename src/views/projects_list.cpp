@@ -12,6 +12,13 @@
 
 namespace {
 
+// The Projects list's own state beyond its control.
+struct ProjectsView {
+  bool marqueeActive; // a selection rectangle is being dragged
+};
+
+ProjectsView g_projectsView;
+
 constexpr UINT kSizeChars = 60;
 
 const wchar_t *ProjectName(const ProjectEntry *row) {
@@ -161,6 +168,12 @@ void InvertProjectsSelection() {
   g_shell.SyncEnabled = 1;
 }
 
+void OnProjectsCaptureEnded() {
+  if (!g_projectsView.marqueeActive) return;
+  g_projectsView.marqueeActive = false;
+  g_shell.SyncEnabled = 1;
+}
+
 void OnProjectsSelectionChanged(const NMHDR *notification) {
   const auto *change = reinterpret_cast<const NMLISTVIEW *>(notification);
   switch (notification->code) {
@@ -174,10 +187,12 @@ void OnProjectsSelectionChanged(const NMHDR *notification) {
   case LVN_MARQUEEBEGIN:
     // Rows become selected while the rectangle is dragged; they are listed once it ends.
     g_shell.SyncEnabled = 0;
+    g_projectsView.marqueeActive = true;
     break;
   case NM_RELEASEDCAPTURE:
-    // The list lets the mouse go at the end of every click or drag, whatever the
-    // notification carries beyond its header; that is the end of a rectangle too.
+    // The notification carries only its header. Some list controls send it when the
+    // button goes down, before any rectangle, others when the gesture ends; either way no
+    // bulk change is under way then.
     g_shell.SyncEnabled = 1;
     break;
   default:

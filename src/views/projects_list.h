@@ -20,5 +20,9 @@ void InvertProjectsSelection();
 // Every notification of the Projects list, sent to the main window, comes here.
 void OnProjectsSelectionChanged(const NMHDR *notification);
 
+// The list let the mouse go (its capture ended): a selection rectangle dragged since
+// LVN_MARQUEEBEGIN is complete, and the timer may list its projects.
+void OnProjectsCaptureEnded();
+
 // The refresh timer's procedure (every 150 ms on the Files list): applies the view states.
 void CALLBACK OnRefreshTimer(HWND window, UINT message, UINT_PTR timerId, DWORD time);

@@ -182,6 +182,14 @@ LRESULT CALLBACK ProjectsListProc(HWND window, UINT message, WPARAM wParam, LPAR
   case WM_DROPFILES:
     OnMediaDrop(reinterpret_cast<HDROP>(wParam));
     return 0;
+  case WM_CAPTURECHANGED:
+  case WM_LBUTTONUP: {
+    // The end of a mouse gesture, once the control has handled it.
+    LRESULT result = PassOn(kProjectsSlot, window, message, wParam, lParam);
+    if (message == WM_LBUTTONUP || reinterpret_cast<HWND>(lParam) != window)
+      OnProjectsCaptureEnded();
+    return result;
+  }
   default:
     break;
   }
