@@ -1,9 +1,11 @@
 // The container parser over arbitrary bytes, as linking and loading use it: OpenMediaFile,
 // DescribeMediaFile, then DescribeDatabaseMob with the keys of the file's own mob lists (and
 // with keys the file does not hold, and with the parser's own result fields as arguments).
-// Finally the same parser opens and describes the file again: a reused parser must give
-// exactly what the fresh one gave, or state leaks from one file into the next.
+// Then the same parser opens and describes the file again: a reused parser must give exactly
+// what the fresh one gave, or state leaks from one file into the next. Last, a fresh parser
+// reads the file while memory runs out.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -13,6 +15,15 @@
 namespace {
 
 constexpr uint32_t kMostWalks = 24; // database walks per input, to keep runs short
+
+// An allocator that gives out a few buffers and then runs out, so that the paths where the
+// TOC or value buffer cannot grow are walked too.
+uint32_t g_allocationsLeft = 0;
+void *RunOutOfMemory(size_t size) {
+  if (g_allocationsLeft == 0) return nullptr;
+  --g_allocationsLeft;
+  return std::malloc(size);
+}
 
 void CheckResults(const ParserResults &r) {
   FuzzTextLength(r.fileName, kParserTextChars, "file name without terminator");
@@ -62,5 +73,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (std::memcmp(first.get(), &p.results, sizeof *first) != 0)
     FuzzFail("the reused parser described the file differently");
   p.ResetParser();
+
+  // Again with memory running out after 0 to 3 buffers (chosen by the input's size).
+  g_allocationsLeft = static_cast<uint32_t>(size % 4);
+  ParserAllocFunction previous = SetParserAllocator(RunOutOfMemory);
+  {
+    auto starved = std::make_unique<MediaFileParser>();
+    if (starved->OpenMediaFile(path)) {
+      starved->DescribeMediaFile();
+      CheckResults(starved->results);
+      starved->DescribeDatabaseMob(KeyAt(*starved, &starved->sourceMobIndex, 0),
+                                   KeyAt(*starved, &starved->clipMobIndex, 0));
+      CheckResults(starved->results);
+    }
+  }
+  SetParserAllocator(previous);
   return 0;
 }
