@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <string>
 
+#include "cli/cli_progress.h"
 #include "platform/platform.h"
 
 void WriteUtf8(std::FILE *stream, const wchar_t *text) {
@@ -48,4 +49,5 @@ void InstallLogHooks() {
   hooks.logLine = LogLineToStderr;
   hooks.logError = LogErrorToStderr;
   platform::SetHostHooks(hooks);
+  InstallProgressLine();
 }

@@ -108,14 +108,7 @@ bool RegisterConsoleClass(HINSTANCE instance) {
 void StartConsole(HINSTANCE instance, HFONT buttonFont, HFONT listFont) {
   g_log.buttonFont = buttonFont;
   g_log.listFont = listFont;
-  g_log.startSignal = CreateSemaphoreW(nullptr, 0, 1, nullptr);
-  HANDLE thread = CreateThread(nullptr, 0, ConsoleThread, instance, 0, nullptr);
-  if (thread != nullptr) {
-    WaitForSingleObject(g_log.startSignal, INFINITE);
-    CloseHandle(thread);
-  }
-  CloseHandle(g_log.startSignal);
-  g_log.startSignal = nullptr;
+  StartToolThread(ConsoleThread, instance, &g_log.startSignal);
 }
 
 LRESULT CALLBACK ConsoleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -130,8 +123,9 @@ LRESULT CALLBACK ConsoleWindowProc(HWND window, UINT message, WPARAM wParam, LPA
   case WM_WINDOWPOSCHANGED:
     OnWindowPosChanged(reinterpret_cast<const WINDOWPOS *>(lParam));
     return 0;
-  case WM_NCDESTROY:
-    ExitThread(0);
+  case WM_NCDESTROY: // ends the thread's loop, and with it the thread
+    PostQuitMessage(0);
+    return 0;
   case WM_COMMAND:
     OnCommand(reinterpret_cast<HWND>(lParam));
     return 0;

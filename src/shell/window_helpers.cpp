@@ -73,6 +73,17 @@ bool RegisterToolWindowClass(HINSTANCE instance, const wchar_t *name, WNDPROC pr
   return RegisterClassExW(&cls) != 0;
 }
 
+void StartToolThread(LPTHREAD_START_ROUTINE thread, HINSTANCE instance, HANDLE *signal) {
+  *signal = CreateSemaphoreW(nullptr, 0, 1, nullptr);
+  HANDLE handle = CreateThread(nullptr, 0, thread, instance, 0, nullptr);
+  if (handle != nullptr) {
+    WaitForSingleObject(*signal, INFINITE);
+    CloseHandle(handle);
+  }
+  CloseHandle(*signal);
+  *signal = nullptr;
+}
+
 FolderBrowser SetFolderBrowser(FolderBrowser browser) {
   FolderBrowser previous = g_folderBrowser;
   g_folderBrowser = browser;

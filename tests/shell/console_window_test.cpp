@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
-#include "shell_started.h"
+#include "support/started_shell.h"
 
 namespace {
 

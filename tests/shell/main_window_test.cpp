@@ -7,7 +7,7 @@
 
 #include "catalogue/catalogue.h"
 #include "resources/resource.h"
-#include "shell_started.h"
+#include "support/started_shell.h"
 
 namespace {
 

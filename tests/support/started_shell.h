@@ -1,6 +1,9 @@
-// The shell is started once per test process, as the program starts it, and stays up.
+// The program's shell, started once per GUI test process as the program starts it, and left
+// up for every suite of the process. Header-only: it calls the GUI library, which the test
+// executables link before the support library. Windows build only.
 #pragma once
 
+#ifdef _WIN32
 #include <windows.h>
 
 #include <string>
@@ -26,3 +29,4 @@ inline HWND StartedShell() {
   }
   return g_shell.mainWindow;
 }
+#endif

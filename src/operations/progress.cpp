@@ -1,0 +1,55 @@
+#include "operations/progress.h"
+
+#include "operations/progress_window.h"
+#include "shell/shell_state.h"
+#include "shell/window_helpers.h"
+
+namespace {
+
+// Every message is guarded: the window may never have been made, or be gone already.
+void Send(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsWindow(g_progress.window)) SendMessageW(g_progress.window, message, wParam, lParam);
+}
+
+void SendValue(UINT message, uint64_t value) {
+  Send(message, static_cast<WPARAM>(value >> 32), static_cast<LPARAM>(value & 0xFFFFFFFFu));
+}
+
+} // namespace
+
+void OpenProgress() {
+  StartProgressWindow(g_shell.instance, g_shell.uiFont);
+  if (IsWindow(g_progress.window)) CenterWindow(g_progress.window, g_shell.mainWindow);
+}
+
+void ShowProgress() {
+  if (IsWindow(g_progress.window)) ShowWindow(g_progress.window, SW_SHOW);
+}
+
+void CloseProgress() {
+  Send(PROGRESS_CLOSE, 0, 0);
+}
+void SetProgressTitle(const wchar_t *text) {
+  Send(PROGRESS_SET_TITLE, 0, reinterpret_cast<LPARAM>(text));
+}
+void SetProgressInfo(const wchar_t *text) {
+  Send(PROGRESS_SET_INFO, 0, reinterpret_cast<LPARAM>(text));
+}
+void SetProgressOverallTotal(uint64_t total) {
+  SendValue(PROGRESS_SET_OVERALL_TOTAL, total);
+}
+void SetProgressOverallPos(uint64_t pos) {
+  SendValue(PROGRESS_SET_OVERALL_POS, pos);
+}
+void SetProgressItemTotal(uint64_t total) {
+  SendValue(PROGRESS_SET_ITEM_TOTAL, total);
+}
+void SetProgressItemPos(uint64_t pos) {
+  SendValue(PROGRESS_SET_ITEM_POS, pos);
+}
+void ShowProgressCancel() {
+  Send(PROGRESS_SHOW_CANCEL, 0, 0);
+}
+bool ProgressCancelRequested() {
+  return *static_cast<volatile BOOL *>(&g_progress.cancelRequested) != 0;
+}
