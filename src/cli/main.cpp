@@ -9,6 +9,8 @@
 
 int CmdPmr(int argc, wchar_t **argv);
 int CmdToc(int argc, wchar_t **argv);
+int CmdOmf(int argc, wchar_t **argv);
+int CmdMdb(int argc, wchar_t **argv);
 
 namespace {
 
@@ -24,6 +26,9 @@ struct Command {
 const Command kCommands[] = {
     {L"pmr", L"FILE", 1, 1, L"list the entries of a .pmr media index file", CmdPmr},
     {L"toc", L"FILE", 1, 1, L"open a Bento container and count its TOC and mob indexes", CmdToc},
+    {L"omf", L"FILE", 1, 1, L"describe an OMF media file from its own objects", CmdOmf},
+    {L"mdb", L"FILE FILEMOBKEY CLIPMOBKEY", 3, 3,
+     L"describe one media record against a media database", CmdMdb},
 };
 
 void PrintUsage(std::FILE *stream) {

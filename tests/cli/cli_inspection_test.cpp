@@ -7,6 +7,7 @@
 
 #include "support/bento_writer.h"
 #include "support/omf_builder.h"
+#include "support/omf_media.h"
 #include "support/realdata.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
@@ -70,6 +71,72 @@ TEST(CliToc, RealVersionOneFile) {
   std::map<std::string, std::string> f = Fields(run.out);
   EXPECT_EQ("753", f["entries"]);
   EXPECT_EQ("308", f["objects"]);
+}
+
+TEST(CliOmf, DescribesAMediaFileInUtf8) {
+  ScratchDir dir;
+  OmfMediaSpec spec = GenerateMediaSpecs(1, 1)[0];
+  spec.kind = OmfMediaKind::Video;
+  spec.clipName = "Caf\xE9 scene"; // single-byte text, widened code for code
+  spec.clipUsage = 7;
+  spec.compressionId = 76;
+  spec.fileMobKey = {0x0000ABCD, 0x12345678};
+  spec.clipMobKey = {0x00000001, 0xFEDCBA98};
+  const std::filesystem::path file = dir.File("A0001.omf");
+  ASSERT_TRUE(WriteFileBytes(file, BuildMediaFile(spec)));
+
+  ProgramRun run = Cli({L"omf", file.wstring()});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  std::map<std::string, std::string> f = Fields(run.out);
+  EXPECT_EQ(spec.project, f["project"]);
+  EXPECT_EQ("Caf\xC3\xA9 scene", f["clip"]);
+  EXPECT_EQ("Tape 001", f["source"]);
+  EXPECT_EQ("00000001.FEDCBA98", f["clip mob key"]);
+  EXPECT_EQ("0000ABCD.12345678", f["media mob key"]);
+  EXPECT_EQ("7", f["clip usage"]);
+  EXPECT_EQ("_VID", f["media type"]);
+  EXPECT_EQ("JFIF", f["format code"]);
+  EXPECT_EQ("76", f["compression id"]);
+  EXPECT_EQ("JPEG: 2:1", f["compression"]);
+  EXPECT_EQ(11u, f.size());
+}
+
+TEST(CliMdb, DescribesARecordAndShowsZeroBytes) {
+  ScratchDir dir;
+  std::vector<OmfMediaSpec> media = GenerateMediaSpecs(3, 2);
+  media[1].kind = OmfMediaKind::Wave;
+  media[1].bits = 8; // a depth without a code: the format code stays zero
+  media[1].sampleRate = 22050;
+  media[1].channels = 2;
+  const std::filesystem::path file = dir.File("msmMMOB.mdb");
+  ASSERT_TRUE(WriteMediaDatabase(file, media));
+
+  ProgramRun run = Cli({L"mdb", file.wstring(), L"10000001.4f000001", L"20000001.4F000001"});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  std::map<std::string, std::string> f = Fields(run.out);
+  EXPECT_EQ("Clip 00002", f["clip"]);
+  EXPECT_EQ("Tape 002", f["source"]);
+  EXPECT_EQ("20000001.4F000001", f["clip mob key"]);
+  EXPECT_EQ("00000000.00000000", f["media mob key"]);
+  EXPECT_EQ("_WAV", f["media type"]);
+  EXPECT_EQ("\\0\\0\\0\\0", f["format code"]);
+  EXPECT_EQ("2", f["unit size"]);
+  EXPECT_EQ("WAVE ", f["compression"]);
+}
+
+TEST(CliMdb, RefusedInputs) {
+  ScratchDir dir;
+  const std::filesystem::path broken = dir.File("msmMMOB.mdb");
+  ASSERT_TRUE(WriteFileBytes(broken, std::vector<uint8_t>(64, 0)));
+  ProgramRun run = Cli({L"mdb", broken.wstring(), L"00000001.00000002", L"00000003.00000004"});
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_EQ("", run.out);
+  run = Cli({L"omf", broken.wstring()});
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_EQ("", run.out);
+  run = Cli({L"mdb", broken.wstring(), L"00000001", L"00000003.00000004"});
+  EXPECT_EQ(2, run.exitCode);
+  EXPECT_EQ("", run.out);
 }
 
 } // namespace

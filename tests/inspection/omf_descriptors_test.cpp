@@ -1,0 +1,285 @@
+// The walks over OMF objects: from a database record's keys or a media file's media data
+// to project, clip, source, type and format.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "inspection/bento_constants.h"
+#include "inspection/container_files.h"
+#include "support/log_capture.h"
+#include "support/omf_builder.h"
+#include "support/omf_media.h"
+#include "support/realdata.h"
+
+namespace {
+
+constexpr MobKey kFile = {0x1001, 0xF1};
+constexpr MobKey kClip = {0x2001, 0xC1};
+constexpr MobKey kTape = {0x3001, 0x71};
+
+std::string Code(const char *four) {
+  return std::string(four, 4);
+}
+
+std::wstring Wide(const std::string &text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+struct OmfDescriptorsTest : ::testing::Test {
+  ContainerFiles files;
+  std::unique_ptr<MediaFileParser> parser = std::make_unique<MediaFileParser>();
+  OmfBuilder b = OmfBegin();
+
+  void Open() { ASSERT_EQ(1, files.Open(*parser, OmfFinish(b))); }
+  const ParserResults &Db(const MobKey &file = kFile, const MobKey &clip = kClip) {
+    parser->DescribeDatabaseMob(file, clip);
+    return parser->results;
+  }
+  // A file mob with a video descriptor whose single slot's source clip names source.
+  void AddFileMob(const MobKey &source, uint32_t attributes = 0) {
+    const uint32_t descriptor = OmfAddVideoDescriptor(b, OmfVideo{});
+    OmfAddMob(b,
+              OmfMob{kFile,
+                     "file",
+                     -1,
+                     descriptor,
+                     attributes,
+                     {OmfAddSlot(b, OmfAddSourceClip(b, source))}},
+              OmfList::Source);
+  }
+};
+
+TEST_F(OmfDescriptorsTest, TapeChainGivesTheTapeNameAndItsProject) {
+  const uint32_t tapeProject = OmfAddProjectAttributes(b, "Tape Project");
+  OmfAddMob(b, OmfMob{kTape, "Reel 12", -1, OmfAddTapeDescriptor(b), tapeProject, {}},
+            OmfList::Source);
+  AddFileMob(kTape); // the file mob has no project of its own
+  OmfAddMob(b, OmfMob{kClip, "Interview", 7, 0, 0, {}}, OmfList::Clip);
+  Open();
+  const ParserResults &r = Db();
+  EXPECT_EQ(L"Reel 12", std::wstring(r.sourceName));
+  EXPECT_EQ(L"Tape Project", std::wstring(r.projectName));
+  EXPECT_EQ(L"Interview", std::wstring(r.clipName));
+  EXPECT_EQ(7u, r.clipUsage);
+  EXPECT_EQ("_VID", Code(r.mediaType));
+  EXPECT_EQ("JFIF", Code(r.formatCode));
+  EXPECT_EQ(76u, r.compressionId);
+  EXPECT_TRUE(MobKeyEqual(kClip, r.clipMobKey));
+}
+
+TEST_F(OmfDescriptorsTest, ImportedFileGivesTheFirstLocatorsPath) {
+  const uint32_t windows = OmfAddLocator(b, "WINL", "D:\\Audio\\take1.wav");
+  const uint32_t mac = OmfAddLocator(b, "MACL", "Media:take1.wav");
+  OmfAddMob(b, OmfMob{kTape, "", -1, OmfAddFileDescriptor(b, {windows, mac}), 0, {}},
+            OmfList::Source);
+  const MobKey macImport = {0x3002, 0x71};
+  OmfAddMob(b, OmfMob{macImport, "", -1, OmfAddFileDescriptor(b, {mac, windows}), 0, {}},
+            OmfList::Source);
+  AddFileMob(kTape);
+  Open();
+  EXPECT_EQ(L"D:\\Audio\\take1.wav", std::wstring(Db().sourceName));
+}
+
+TEST_F(OmfDescriptorsTest, UnknownSourceKeyStopsTheWalk) {
+  OmfAddMob(b, OmfMob{kTape, "Reel 12", -1, OmfAddTapeDescriptor(b), 0, {}}, OmfList::Source);
+  AddFileMob({0x9999, 0x71}, OmfAddProjectAttributes(b, "P"));
+  OmfAddMob(b, OmfMob{kClip, "Clip", 7, 0, 0, {}}, OmfList::Clip);
+  Open();
+  const ParserResults &r = Db();
+  EXPECT_EQ(0, r.sourceName[0]);
+  EXPECT_EQ(L"P", std::wstring(r.projectName));
+  EXPECT_EQ(L"Clip", std::wstring(r.clipName)); // the clip part runs regardless
+}
+
+TEST_F(OmfDescriptorsTest, AnEmptyAttributeEndsTheProjectSearch) {
+  const uint32_t other = OmfAddAttribute(b, "_XX", "not it");
+  const uint32_t project = OmfAddAttribute(b, "_PJ", "Late Project");
+  const MobKey second = {0x1002, 0xF1};
+  OmfAddMob(b, OmfMob{kFile, "", -1, 0, OmfAddAttributeList(b, {other, 0, project}), {}},
+            OmfList::Source);
+  OmfAddMob(b, OmfMob{second, "", -1, 0, OmfAddAttributeList(b, {other, project}), {}},
+            OmfList::Source);
+  Open();
+  EXPECT_EQ(0, Db().projectName[0]);
+  EXPECT_EQ(L"Late Project", std::wstring(Db(second).projectName));
+}
+
+TEST_F(OmfDescriptorsTest, LongNamesAreCutTo256CharactersAndDots) {
+  const std::string name(300, 'n');
+  OmfAddMob(b, OmfMob{kClip, name, 7, 0, 0, {}}, OmfList::Clip);
+  Open();
+  const ParserResults &r = Db();
+  EXPECT_EQ(Wide(name.substr(0, 256)) + L"...", std::wstring(r.clipName));
+}
+
+TEST_F(OmfDescriptorsTest, EachDatabaseCallStartsEmpty) {
+  std::vector<OmfMediaSpec> media = GenerateMediaSpecs(2, 1);
+  media[1].kind = OmfMediaKind::Sd2;
+  media[1].tapeName.clear();
+  media[1].project.clear(); // stored as an empty text: no project
+  for (const OmfMediaSpec &spec : media) OmfAddMedia(b, spec, false);
+  Open();
+  EXPECT_NE(0, parser->results.fileName[0]);
+  const ParserResults &first = Db(media[0].fileMobKey, media[0].clipMobKey);
+  EXPECT_EQ(L"Tape 001", std::wstring(first.sourceName));
+  EXPECT_EQ(0, first.fileName[0]);
+  const ParserResults &second = Db(media[1].fileMobKey, media[1].clipMobKey);
+  EXPECT_EQ(0, second.sourceName[0]);
+  EXPECT_EQ(0, second.projectName[0]);
+  EXPECT_EQ("_SD2", Code(second.mediaType));
+  EXPECT_EQ(0u, second.compressionId | second.unitSize);
+  EXPECT_EQ(L"Clip 00002", std::wstring(second.clipName));
+  // A record whose file mob is unknown keeps only the clip part.
+  const ParserResults &unknown = Db({1, 1}, media[0].clipMobKey);
+  EXPECT_EQ(0, unknown.mediaType[0]);
+  EXPECT_EQ(L"Clip 00001", std::wstring(unknown.clipName));
+}
+
+TEST_F(OmfDescriptorsTest, CyclicSourceChainEnds) {
+  const MobKey a = {0x4001, 1}, c = {0x4002, 1};
+  OmfAddMob(b,
+            OmfMob{a,
+                   "A",
+                   -1,
+                   OmfAddVideoDescriptor(b, OmfVideo{}),
+                   0,
+                   {OmfAddSlot(b, OmfAddSourceClip(b, c))}},
+            OmfList::Source);
+  OmfAddMob(b,
+            OmfMob{c,
+                   "C",
+                   -1,
+                   OmfAddVideoDescriptor(b, OmfVideo{}),
+                   0,
+                   {OmfAddSlot(b, OmfAddSourceClip(b, a))}},
+            OmfList::Source);
+  AddFileMob(a);
+  Open();
+  LogCapture log;
+  EXPECT_EQ(0, Db().sourceName[0]);
+  EXPECT_EQ(1u, log.Count(L"QEL::FindSourceName::Source chain loops back, walk stopped"));
+}
+
+// ---- The two walks compared ----
+
+// A media file whose media data class says WAVE while its descriptor is a PCMA descriptor.
+TEST_F(OmfDescriptorsTest, TypeComesFromMediaDataInFilesAndFromTheDescriptorInDatabases) {
+  OmfAddMediaData(b, "WAVE", kFile, {1, 2, 3});
+  OmfAddMob(b, OmfMob{kFile, "", -1, OmfAddPcmDescriptor(b, 16, 88200), 0, {}}, OmfList::Source);
+  OmfAddMob(b, OmfMob{kClip, "Clip", 7, 0, 0, {}}, OmfList::Clip);
+  Open();
+  parser->DescribeMediaFile();
+  EXPECT_EQ("_WAV", Code(parser->results.mediaType));
+  EXPECT_EQ(0, parser->results.formatCode[2]); // a PCMA descriptor has no WAVE summary
+  EXPECT_TRUE(MobKeyEqual(kClip, parser->results.clipMobKey));
+  const ParserResults &r = Db();
+  EXPECT_EQ("_PCM", Code(r.mediaType));
+  EXPECT_EQ("4416", Code(r.formatCode));
+  EXPECT_EQ(2u, r.unitSize);
+}
+
+TEST_F(OmfDescriptorsTest, OnlyTheDatabaseWalkSwapsTheClipUsageOfABigEndianContainer) {
+  OmfMediaSpec spec = GenerateMediaSpecs(1, 1)[0];
+  spec.kind = OmfMediaKind::Video;
+  b = OmfBegin(true);
+  OmfAddMedia(b, spec, true);
+  Open();
+  EXPECT_EQ(0u, parser->littleEndian);
+  parser->DescribeMediaFile();
+  const uint32_t stored = parser->results.clipUsage;
+  EXPECT_EQ(L"Tape 001", std::wstring(parser->results.sourceName));
+  const ParserResults &r = Db(spec.fileMobKey, spec.clipMobKey);
+  EXPECT_EQ(spec.clipUsage, r.clipUsage);
+  EXPECT_EQ(spec.clipUsage << 24, stored);
+  EXPECT_EQ(spec.compressionId, r.compressionId); // swapped back in both walks
+}
+
+TEST_F(OmfDescriptorsTest, MediaFileWalkFindsTheMediaDataAtTheDataOffset) {
+  const MobKey second = {0x5002, 5}, third = {0x5003, 5};
+  OmfAddMediaData(b, "JPEG", kFile, {1});
+  uint32_t secondOffset = 0;
+  OmfAddMediaData(b, "JPEG", second, {2}, &secondOffset);
+  OmfAddMediaData(b, "JPEG", third, {3});
+  OmfVideo video;
+  video.dataOffset = secondOffset;
+  video.compressionId = 142;
+  OmfAddMob(
+      b,
+      OmfMob{kFile, "", -1, OmfAddVideoDescriptor(b, video), OmfAddProjectAttributes(b, "P"), {}},
+      OmfList::Source);
+  Open();
+  parser->DescribeMediaFile();
+  const ParserResults &r = parser->results;
+  EXPECT_TRUE(MobKeyEqual(second, r.mediaMobKey));
+  EXPECT_EQ(parser->FirstEntryOfObject(parser->MobAt(&parser->mediaDataIndex, 1)->objectId),
+            r.mediaDataEntry);
+  EXPECT_EQ("_VID", Code(r.mediaType));
+  EXPECT_EQ(142u, r.compressionId);
+  EXPECT_EQ(L"P", std::wstring(r.projectName));
+  EXPECT_TRUE(MobKeyEqual(kFile, r.fileMobKey));
+  EXPECT_EQ(0, r.clipName[0]); // no clip mob list
+}
+
+TEST_F(OmfDescriptorsTest, MediaFileWalkWithoutAMatchKeepsTheLastMediaData) {
+  const MobKey last = {0x5009, 5};
+  OmfAddMediaData(b, "JPEG", kFile, {1});
+  OmfAddMediaData(b, "JPEG", last, {2});
+  OmfVideo video;
+  video.dataOffset = 12345;
+  OmfAddMob(b, OmfMob{kFile, "", -1, OmfAddVideoDescriptor(b, video), 0, {}}, OmfList::Source);
+  Open();
+  parser->DescribeMediaFile();
+  EXPECT_TRUE(MobKeyEqual(last, parser->results.mediaMobKey));
+}
+
+TEST_F(OmfDescriptorsTest, MediaFileWithoutMediaDataIsNone) {
+  OmfAddMob(b, OmfMob{kClip, "Clip", 1, 0, 0, {}}, OmfList::Clip);
+  Open();
+  parser->DescribeMediaFile();
+  EXPECT_EQ("NONE", Code(parser->results.mediaType));
+  EXPECT_EQ(L"Clip", std::wstring(parser->results.clipName));
+  EXPECT_EQ(1u, parser->results.clipUsage);
+}
+
+TEST_F(OmfDescriptorsTest, GeneratedMediaFilesOfEveryKind) {
+  struct Expected {
+    OmfMediaKind kind;
+    const char *type;
+  };
+  const Expected kinds[] = {{OmfMediaKind::Video, "_VID"},
+                            {OmfMediaKind::Wave, "_WAV"},
+                            {OmfMediaKind::Aifc, "_AIF"},
+                            {OmfMediaKind::Sd2, "_SD2"}};
+  for (const Expected &e : kinds) {
+    OmfMediaSpec spec = GenerateMediaSpecs(1, 1)[0];
+    spec.kind = e.kind;
+    spec.sampleRate = 44100;
+    spec.bits = 24;
+    spec.channels = 2;
+    ASSERT_EQ(1, files.Open(*parser, BuildMediaFile(spec)));
+    parser->DescribeMediaFile();
+    const ParserResults &r = parser->results;
+    EXPECT_EQ(e.type, Code(r.mediaType));
+    EXPECT_EQ(Wide(spec.project), std::wstring(r.projectName));
+    EXPECT_EQ(L"Tape 001", std::wstring(r.sourceName));
+    EXPECT_TRUE(MobKeyEqual(spec.fileMobKey, r.mediaMobKey));
+    if (e.kind == OmfMediaKind::Wave || e.kind == OmfMediaKind::Aifc) {
+      EXPECT_EQ("4424", Code(r.formatCode));
+      EXPECT_EQ(6u, r.unitSize);
+    }
+  }
+}
+
+TEST(OmfDescriptorsRealData, ToolkitFilesCarryNoMobListsAndDescribeAsNone) {
+  std::filesystem::path file = RealdataFile("omfkt22/Simple1x.omf");
+  if (file.empty()) GTEST_SKIP() << "real containers not found beside the repository";
+  auto parser = std::make_unique<MediaFileParser>();
+  ASSERT_EQ(1, parser->OpenMediaFile(file.wstring().c_str()));
+  parser->DescribeMediaFile();
+  EXPECT_EQ("NONE", Code(parser->results.mediaType));
+  EXPECT_EQ(0, parser->results.clipName[0]);
+}
+
+} // namespace
