@@ -113,15 +113,6 @@ TEST_F(BentoReaderTest, BigEndianSwapsTheCountOfStoredListsOnly) {
   EXPECT_EQ(0x00, parser->valueBuffer[0]);
 }
 
-TEST_F(BentoReaderTest, BigEndianMobListIndexes) {
-  BentoWriter w = BentoBegin(true);
-  std::vector<uint8_t> list = BentoMobList(w, {{7, 8, 300}});
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
-  BentoAddStored(w, 1, PROP_MEDIA_DATA_LIST, TYPE_MOB_INDEX_LIST, list.data(), list.size());
-  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
-  EXPECT_EQ(300u, parser->LookupMob(&parser->mediaDataIndex, {7, 8}));
-}
-
 TEST_F(BentoReaderTest, ValueReadsAndTheirBounds) {
   BentoWriter w = BentoBegin();
   const char text[] = "Reel 7";

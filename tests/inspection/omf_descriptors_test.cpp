@@ -11,7 +11,6 @@
 #include "support/log_capture.h"
 #include "support/omf_builder.h"
 #include "support/omf_media.h"
-#include "support/realdata.h"
 
 namespace {
 
@@ -270,16 +269,6 @@ TEST_F(OmfDescriptorsTest, GeneratedMediaFilesOfEveryKind) {
       EXPECT_EQ(6u, r.unitSize);
     }
   }
-}
-
-TEST(OmfDescriptorsRealData, ToolkitFilesCarryNoMobListsAndDescribeAsNone) {
-  std::filesystem::path file = RealdataFile("omfkt22/Simple1x.omf");
-  if (file.empty()) GTEST_SKIP() << "real containers not found beside the repository";
-  auto parser = std::make_unique<MediaFileParser>();
-  ASSERT_EQ(1, parser->OpenMediaFile(file.wstring().c_str()));
-  parser->DescribeMediaFile();
-  EXPECT_EQ("NONE", Code(parser->results.mediaType));
-  EXPECT_EQ(0, parser->results.clipName[0]);
 }
 
 } // namespace
