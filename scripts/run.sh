@@ -2,6 +2,8 @@
 # Builds the Release orvalis.exe and starts it under Wine on your display. Without a display
 # (no DISPLAY set) it runs the program under Xvfb instead, saves a screenshot, says where,
 # and stops it again. On a fresh Debian machine (as root) it first installs what is missing.
+# On first use it writes a demo media drive (build/demo-drive) and maps it into Wine as
+# drive M:, where "Search for Databases" finds it as on an editor's machine.
 # Options: --no-install (skip apt-get). ORVALIS_BUILD_ROOT chooses the build folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,7 +34,7 @@ if [ ! -f "$dir/build.ninja" ]; then
   cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 fi
-cmake --build "$dir" --target orvalis -j "${ORVALIS_JOBS:-$(nproc)}"
+cmake --build "$dir" --target orvalis demo_drive -j "${ORVALIS_JOBS:-$(nproc)}"
 exe=$dir/bin/orvalis.exe
 
 export WINEPREFIX=$dir/wineprefix
@@ -45,6 +47,16 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   "$wine" wineboot -i </dev/null >/dev/null 2>&1
 fi
+
+# The demo media drive: written once, then left as the user's experiments change it.
+drive=$build_root/demo-drive
+if [ ! -f "$drive/AVID MediaFiles/MXF/1/msmFMID.pmr" ]; then
+  echo "== writing the demo media drive to $drive"
+  mkdir -p "$drive"
+  "$wine" "$dir/bin/demo_drive.exe" "Z:${drive//\//\\}" </dev/null
+fi
+ln -sfn "$drive" "$WINEPREFIX/dosdevices/m:"
+echo "== the demo media drive is drive M: in Wine"
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "== starting Orvalis on display $DISPLAY"
