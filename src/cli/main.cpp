@@ -11,6 +11,8 @@ int CmdPmr(int argc, wchar_t **argv);
 int CmdToc(int argc, wchar_t **argv);
 int CmdOmf(int argc, wchar_t **argv);
 int CmdMdb(int argc, wchar_t **argv);
+int CmdScan(int argc, wchar_t **argv);
+int CmdDups(int argc, wchar_t **argv);
 
 namespace {
 
@@ -29,6 +31,10 @@ const Command kCommands[] = {
     {L"omf", L"FILE", 1, 1, L"describe an OMF media file from its own objects", CmdOmf},
     {L"mdb", L"FILE FILEMOBKEY CLIPMOBKEY", 3, 3,
      L"describe one media record against a media database", CmdMdb},
+    {L"scan", L"[--json] [--media PATH]... PATH...", 1, 1 << 20,
+     L"load databases (folders, .pmr files) and media; list the records and totals", CmdScan},
+    {L"dups", L"[--media PATH]... PATH...", 1, 1 << 20,
+     L"load as scan does; list the duplicate rows (keep or backup)", CmdDups},
 };
 
 void PrintUsage(std::FILE *stream) {

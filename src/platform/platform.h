@@ -40,6 +40,95 @@ int ReadFileAtPointer(FileHandle file, void *destination, uint32_t count, uint32
 size_t WideToUtf8(const wchar_t *text, char *out, size_t outSize);
 size_t Utf8ToWide(const char *text, wchar_t *out, size_t outSize);
 
+// ---- Folder walks, file facts, paths, drives and the clock ---------------------------------
+// What the catalogue's searches and loads need from the file system. Paths are wide text of at
+// most kPathBufferChars - 1 characters; joining refuses, rather than truncates, a path that
+// would not fit. On Windows the walks are FindFirstFileW / FindFirstFileExW; on POSIX
+// opendir/readdir with lstat, matching patterns by the Windows wildcard rules. Symbolic
+// links are reported with kAttributeReparsePoint (never followed), so a walk can skip links
+// that lead back up the tree.
+constexpr uint32_t kPathBufferChars = 260;
+#ifdef _WIN32
+constexpr wchar_t kPathSeparator = L'\\';
+#else
+constexpr wchar_t kPathSeparator = L'/';
+#endif
+
+constexpr uint32_t kAttributeReadOnly = 0x01;
+constexpr uint32_t kAttributeDirectory = 0x10;
+constexpr uint32_t kAttributeArchive = 0x20;
+constexpr uint32_t kAttributeReparsePoint = 0x400;
+
+// One entry of a folder listing.
+struct FindData {
+  uint32_t attributes;              // never 0 for an entry that exists
+  uint64_t size;                    // bytes
+  uint64_t created;                 // creation file time: 100 ns units since 1601-01-01 UTC
+  wchar_t name[kPathBufferChars];   // the entry's name, no folder
+};
+
+using FindHandle = intptr_t;
+constexpr FindHandle kInvalidFind = -1;
+
+// Starts listing the entries of folder that match pattern ("*.*", "*.pmr", "*.??"; the
+// system's wildcard rules). directoriesOnly asks the system to limit the search to folders
+// (FindExSearchLimitToDirectories); callers still check the attribute, as the limit is only
+// advice. Fills *data with the first match; kInvalidFind when there is none or the folder
+// cannot be listed.
+FindHandle FindFirst(const wchar_t *folder, const wchar_t *pattern, int directoriesOnly,
+                     FindData *data);
+// The next match into *data; 0 at the end.
+int FindNext(FindHandle find, FindData *data);
+void FindEnd(FindHandle find);
+// The facts of the one entry that path names (a wildcard-free path); 1 when it exists.
+int LookUpEntry(const wchar_t *path, FindData *data);
+
+// PathFileExistsW and PathIsDirectoryW: 1 or 0; relative paths start at the current folder.
+int PathExists(const wchar_t *path);
+int IsDirectory(const wchar_t *path);
+
+// PathAppendW: joins more to path (a buffer of kPathBufferChars) with one separator. Returns
+// 0 and leaves path as it was when the result would not fit.
+int PathJoin(wchar_t *path, const wchar_t *more);
+// PathRemoveFileSpecW: cuts the last name off path, keeping a root's separator.
+void RemoveFileName(wchar_t *path);
+// PathFindFileNameW and PathFindExtensionW: the name after the last separator, and its
+// extension from the last "." (the terminator when there is none).
+const wchar_t *FileNameOf(const wchar_t *path);
+const wchar_t *ExtensionOf(const wchar_t *path);
+
+// The process's current folder: set (1 on success) and read (the length written, or the
+// size needed with its terminator when chars is too small; 0 on failure).
+int SetCurrentFolder(const wchar_t *path);
+uint32_t GetCurrentFolder(wchar_t *buffer, uint32_t chars);
+
+// GetLogicalDriveStringsW: the roots of the drives as strings one after the other, each
+// with its terminator, and one more terminator at the end. Returns the characters written
+// without the last terminator, or the size needed when chars is too small, 0 on failure.
+// POSIX reports "/" and the mount points of block devices.
+uint32_t GetDriveRoots(wchar_t *buffer, uint32_t chars);
+// GetDiskFreeSpaceExW: 1 when the system can tell the drive's space.
+int GetDriveSpace(const wchar_t *root, uint64_t *freeToCaller, uint64_t *total,
+                  uint64_t *totalFree);
+// GetDriveTypeW's values.
+enum DriveKind : uint32_t {
+  DRIVE_KIND_UNKNOWN = 0,
+  DRIVE_KIND_NO_ROOT = 1,
+  DRIVE_KIND_REMOVABLE = 2,
+  DRIVE_KIND_FIXED = 3,
+  DRIVE_KIND_REMOTE = 4,
+  DRIVE_KIND_CDROM = 5,
+  DRIVE_KIND_RAMDISK = 6,
+};
+uint32_t GetDriveKind(const wchar_t *root);
+
+// Milliseconds of a monotonic clock, for throttling progress updates.
+uint64_t Milliseconds();
+
+// 1 when the process's standard error goes to a terminal (a console), where a progress line
+// may be redrawn in place.
+int ErrorStreamIsTerminal();
+
 // ---- Log and progress of long tasks ------------------------------------------------------
 // The core writes its log lines and drives the progress display through these hooks; the
 // program hosting the core installs the receivers (the GUI: debug console and progress

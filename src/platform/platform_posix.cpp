@@ -76,3 +76,328 @@ int ReadFileAtPointer(FileHandle file, void *destination, uint32_t count, uint32
 }
 
 } // namespace platform
+
+// ---- Folder walks, file facts, paths, drives and the clock ---------------------------------
+// Listings use opendir/readdir and look at each entry with lstat semantics, so a symbolic link
+// is reported as a reparse point and never followed by a walk. Patterns follow the Windows
+// wildcard rules, so "*.??" and "*.*" select here what they select on Windows.
+#include <dirent.h>
+#include <sys/statvfs.h>
+#include <time.h>
+
+#include <cstdio>
+#include <cstring>
+#include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace platform {
+namespace {
+
+constexpr size_t kNativePathBytes = 4096;
+constexpr uint64_t kUnixEpochInFileTime = 116444736000000000ull; // 1970-01-01 in 100 ns units
+
+// The Windows wildcard rules: '?' becomes "any character, or nothing before a dot or the
+// end"; a '.' before '?', '*' or the end matches a dot or the end of the name; a '*' before
+// a dot stops at the name's last dot.
+constexpr wchar_t kAnyRun = 1, kRunToLastDot = 2, kOneOrNone = 3, kDotOrEnd = 4;
+
+void TranslatePattern(const wchar_t *pattern, wchar_t *out, size_t outSize) {
+  size_t n = 0;
+  for (const wchar_t *p = pattern; *p != 0 && n + 1 < outSize; ++p) {
+    wchar_t c = *p;
+    if (c == L'?')
+      c = kOneOrNone;
+    else if (c == L'*')
+      c = p[1] == L'.' ? kRunToLastDot : kAnyRun;
+    else if (c == L'.' && (p[1] == L'?' || p[1] == L'*' || p[1] == 0))
+      c = kDotOrEnd;
+    out[n++] = c;
+  }
+  out[n] = 0;
+}
+
+// Patterns are short and built by the program, so plain backtracking is bounded in practice.
+bool MatchFrom(const wchar_t *p, const wchar_t *n, const wchar_t *lastDot) {
+  for (;;) {
+    switch (*p) {
+    case 0:
+      return *n == 0;
+    case kAnyRun:
+    case kRunToLastDot:
+      for (const wchar_t *k = n;; ++k) {
+        if (MatchFrom(p + 1, k, lastDot)) return true;
+        if (*k == 0 || (*p == kRunToLastDot && k == lastDot)) return false;
+      }
+    case kOneOrNone:
+      if (*n == 0 || *n == L'.') {
+        while (*p == kOneOrNone) ++p;
+        continue;
+      }
+      ++p, ++n;
+      continue;
+    case kDotOrEnd:
+      if (*n == L'.') {
+        ++p, ++n;
+        continue;
+      }
+      if (*n == 0) {
+        ++p;
+        continue;
+      }
+      return false;
+    default:
+      if (std::towlower(static_cast<wint_t>(*p)) != std::towlower(static_cast<wint_t>(*n)))
+        return false;
+      ++p, ++n;
+      continue;
+    }
+  }
+}
+
+bool MatchesPattern(const wchar_t *name, const wchar_t *translated) {
+  return MatchFrom(translated, name, std::wcsrchr(name, L'.'));
+}
+
+uint64_t ToFileTime(int64_t seconds, int64_t nanoseconds) {
+  int64_t units = seconds * 10000000 + nanoseconds / 100;
+  return static_cast<uint64_t>(units) + kUnixEpochInFileTime;
+}
+
+// Attributes as Windows would report them; 0 for entries that Windows has no notion of
+// (devices, pipes, sockets), which the walks then never see.
+uint32_t AttributesOf(uint32_t mode, int directoryFd, const char *name) {
+  if (S_ISDIR(mode)) return kAttributeDirectory;
+  if (S_ISREG(mode)) return kAttributeArchive | ((mode & 0222) == 0 ? kAttributeReadOnly : 0);
+  if (S_ISLNK(mode)) {
+    struct stat target;
+    bool toFolder = fstatat(directoryFd, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+    return kAttributeReparsePoint | (toFolder ? kAttributeDirectory : kAttributeArchive);
+  }
+  return 0;
+}
+
+// Facts of one entry, looked at without following a link: statx for the birth time where
+// the system keeps one, else the modification time. 0 when the entry is gone or of a kind
+// that Windows does not show.
+int EntryFacts(int directoryFd, const char *name, FindData *data) {
+  uint32_t mode;
+  struct statx extra;
+  if (statx(directoryFd, name, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &extra) ==
+      0) {
+    mode = extra.stx_mode;
+    data->size = extra.stx_size;
+    const struct statx_timestamp &when =
+        (extra.stx_mask & STATX_BTIME) != 0 ? extra.stx_btime : extra.stx_mtime;
+    data->created = ToFileTime(when.tv_sec, when.tv_nsec);
+  } else {
+    struct stat own;
+    if (errno != ENOSYS && errno != EPERM) return 0;
+    if (fstatat(directoryFd, name, &own, AT_SYMLINK_NOFOLLOW) != 0) return 0;
+    mode = own.st_mode;
+    data->size = static_cast<uint64_t>(own.st_size);
+    data->created = ToFileTime(own.st_mtim.tv_sec, own.st_mtim.tv_nsec);
+  }
+  if (!S_ISREG(mode)) data->size = 0;
+  data->attributes = AttributesOf(mode, directoryFd, name);
+  return data->attributes != 0 ? 1 : 0;
+}
+
+struct PosixFind {
+  DIR *dir;
+  int directoriesOnly;
+  wchar_t pattern[kPathBufferChars];
+};
+
+int NextMatch(PosixFind *find, FindData *data) {
+  while (struct dirent *entry = readdir(find->dir)) {
+    if (find->directoriesOnly && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
+        entry->d_type != DT_UNKNOWN)
+      continue;
+    FindData found{};
+    if (Utf8ToWide(entry->d_name, found.name, kPathBufferChars) >= kPathBufferChars) continue;
+    if (!MatchesPattern(found.name, find->pattern)) continue;
+    if (!EntryFacts(dirfd(find->dir), entry->d_name, &found)) continue;
+    if (find->directoriesOnly && (found.attributes & kAttributeDirectory) == 0) continue;
+    *data = found;
+    return 1;
+  }
+  return 0;
+}
+
+bool ToNative(const wchar_t *path, char *out) {
+  return path != nullptr && WideToUtf8(path, out, kNativePathBytes) < kNativePathBytes;
+}
+
+} // namespace
+
+FindHandle FindFirst(const wchar_t *folder, const wchar_t *pattern, int directoriesOnly,
+                     FindData *data) {
+  char native[kNativePathBytes];
+  if (!ToNative(folder, native) || pattern == nullptr) return kInvalidFind;
+  PosixFind *find = new (std::nothrow) PosixFind{};
+  if (find == nullptr) return kInvalidFind;
+  find->dir = opendir(native[0] != 0 ? native : ".");
+  find->directoriesOnly = directoriesOnly;
+  TranslatePattern(pattern, find->pattern, kPathBufferChars);
+  if (find->dir == nullptr || !NextMatch(find, data)) {
+    if (find->dir != nullptr) closedir(find->dir);
+    delete find;
+    return kInvalidFind;
+  }
+  return reinterpret_cast<FindHandle>(find);
+}
+
+int FindNext(FindHandle handle, FindData *data) {
+  if (handle == kInvalidFind) return 0;
+  return NextMatch(reinterpret_cast<PosixFind *>(handle), data);
+}
+
+void FindEnd(FindHandle handle) {
+  if (handle == kInvalidFind) return;
+  PosixFind *find = reinterpret_cast<PosixFind *>(handle);
+  closedir(find->dir);
+  delete find;
+}
+
+int LookUpEntry(const wchar_t *path, FindData *data) {
+  char native[kNativePathBytes];
+  if (!ToNative(path, native)) return 0;
+  const wchar_t *name = FileNameOf(path);
+  if (*name == 0 || std::wcschr(name, L'/') != nullptr || std::wcslen(name) >= kPathBufferChars)
+    return 0;
+  FindData found{};
+  if (!EntryFacts(AT_FDCWD, native, &found)) return 0;
+  std::wcscpy(found.name, name);
+  *data = found;
+  return 1;
+}
+
+int PathExists(const wchar_t *path) {
+  char native[kNativePathBytes];
+  struct stat info;
+  return ToNative(path, native) && native[0] != 0 && stat(native, &info) == 0 ? 1 : 0;
+}
+
+int IsDirectory(const wchar_t *path) {
+  char native[kNativePathBytes];
+  struct stat info;
+  return ToNative(path, native) && native[0] != 0 && stat(native, &info) == 0 &&
+                 S_ISDIR(info.st_mode)
+             ? 1
+             : 0;
+}
+
+int PathJoin(wchar_t *path, const wchar_t *more) {
+  while (*more == L'/') ++more;
+  size_t length = std::wcslen(path);
+  size_t added = std::wcslen(more);
+  bool separator = length > 0 && added > 0 && path[length - 1] != L'/';
+  if (length + (separator ? 1 : 0) + added >= kPathBufferChars) return 0;
+  if (separator) path[length++] = L'/';
+  std::wcscpy(path + length, more);
+  return 1;
+}
+
+void RemoveFileName(wchar_t *path) {
+  wchar_t *slash = std::wcsrchr(path, L'/');
+  if (slash == nullptr)
+    path[0] = 0;
+  else if (slash == path)
+    path[1] = 0;
+  else
+    *slash = 0;
+}
+
+const wchar_t *FileNameOf(const wchar_t *path) {
+  const wchar_t *name = path;
+  for (const wchar_t *p = path; *p != 0; ++p)
+    if (*p == L'/' && p[1] != 0 && p[1] != L'/') name = p + 1;
+  return name;
+}
+
+const wchar_t *ExtensionOf(const wchar_t *path) {
+  const wchar_t *dot = nullptr;
+  const wchar_t *p = path;
+  for (; *p != 0; ++p) {
+    if (*p == L'/' || *p == L' ')
+      dot = nullptr;
+    else if (*p == L'.')
+      dot = p;
+  }
+  return dot != nullptr ? dot : p;
+}
+
+int SetCurrentFolder(const wchar_t *path) {
+  char native[kNativePathBytes];
+  return ToNative(path, native) && chdir(native) == 0 ? 1 : 0;
+}
+
+uint32_t GetCurrentFolder(wchar_t *buffer, uint32_t chars) {
+  char native[kNativePathBytes];
+  if (getcwd(native, sizeof native) == nullptr) return 0;
+  size_t needed = Utf8ToWide(native, buffer, chars);
+  return static_cast<uint32_t>(needed < chars ? needed : needed + 1);
+}
+
+uint32_t GetDriveRoots(wchar_t *buffer, uint32_t chars) {
+  // "/" and every mount point of a block device, each once, as "/mnt/disk/".
+  std::vector<std::wstring> roots{L"/"};
+  if (FILE *mounts = std::fopen("/proc/self/mounts", "r")) {
+    char device[kNativePathBytes], point[kNativePathBytes];
+    while (std::fscanf(mounts, "%4095s %4095s %*[^\n]", device, point) == 2) {
+      if (std::strncmp(device, "/dev/", 5) != 0) continue;
+      // The mount table writes blanks and backslashes as three octal digits.
+      std::string decoded;
+      for (const char *p = point; *p != 0; ++p) {
+        if (p[0] == '\\' && p[1] >= '0' && p[1] <= '3' && p[2] >= '0' && p[2] <= '7' &&
+            p[3] >= '0' && p[3] <= '7') {
+          decoded.push_back(static_cast<char>((p[1] - '0') * 64 + (p[2] - '0') * 8 + (p[3] - '0')));
+          p += 3;
+        } else {
+          decoded.push_back(*p);
+        }
+      }
+      if (decoded.empty() || decoded.back() != '/') decoded.push_back('/');
+      wchar_t wide[kNativePathBytes];
+      if (Utf8ToWide(decoded.c_str(), wide, kNativePathBytes) >= kNativePathBytes) continue;
+      if (std::find(roots.begin(), roots.end(), wide) == roots.end()) roots.emplace_back(wide);
+    }
+    std::fclose(mounts);
+  }
+  // As GetLogicalDriveStringsW: each root with its terminator, one more terminator at the
+  // end, and the length without that last one.
+  std::wstring all;
+  for (const std::wstring &root : roots) all.append(root.c_str(), root.size() + 1);
+  uint32_t length = static_cast<uint32_t>(all.size());
+  if (buffer == nullptr || length >= chars) return length;
+  std::wmemcpy(buffer, all.data(), length);
+  buffer[length] = 0;
+  return length;
+}
+
+int GetDriveSpace(const wchar_t *root, uint64_t *freeToCaller, uint64_t *total,
+                  uint64_t *totalFree) {
+  char native[kNativePathBytes];
+  struct statvfs info;
+  if (!ToNative(root, native) || statvfs(native, &info) != 0) return 0;
+  if (freeToCaller != nullptr) *freeToCaller = uint64_t{info.f_bavail} * info.f_frsize;
+  if (total != nullptr) *total = uint64_t{info.f_blocks} * info.f_frsize;
+  if (totalFree != nullptr) *totalFree = uint64_t{info.f_bfree} * info.f_frsize;
+  return 1;
+}
+
+uint32_t GetDriveKind(const wchar_t *root) {
+  return IsDirectory(root) ? DRIVE_KIND_FIXED : DRIVE_KIND_NO_ROOT;
+}
+
+uint64_t Milliseconds() {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
+}
+
+int ErrorStreamIsTerminal() { return isatty(STDERR_FILENO) ? 1 : 0; }
+
+} // namespace platform

@@ -51,3 +51,116 @@ int ReadFileAtPointer(FileHandle file, void *destination, uint32_t count, uint32
 }
 
 } // namespace platform
+
+// ---- Folder walks, file facts, paths, drives and the clock ---------------------------------
+// The search text is built here, not with PathAppendW, so that a folder just below the
+// path limit can still be listed; the names found are joined by the callers with PathJoin.
+#include <cwchar>
+
+namespace platform {
+namespace {
+
+void CopyFindData(const WIN32_FIND_DATAW &found, FindData *data) {
+  data->attributes = found.dwFileAttributes;
+  data->size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  data->created = (static_cast<uint64_t>(found.ftCreationTime.dwHighDateTime) << 32) |
+                  found.ftCreationTime.dwLowDateTime;
+  static_assert(MAX_PATH == kPathBufferChars, "names come in MAX_PATH buffers");
+  std::wmemcpy(data->name, found.cFileName, kPathBufferChars);
+  data->name[kPathBufferChars - 1] = 0;
+}
+
+} // namespace
+
+FindHandle FindFirst(const wchar_t *folder, const wchar_t *pattern, int directoriesOnly,
+                     FindData *data) {
+  if (folder == nullptr || pattern == nullptr) return kInvalidFind;
+  wchar_t search[2 * kPathBufferChars];
+  size_t length = std::wcslen(folder);
+  size_t added = std::wcslen(pattern);
+  bool separator = length > 0 && folder[length - 1] != L'\\' && folder[length - 1] != L'/';
+  if (length + 1 + added >= 2 * kPathBufferChars) return kInvalidFind;
+  std::wmemcpy(search, folder, length);
+  if (separator) search[length++] = L'\\';
+  std::wmemcpy(search + length, pattern, added + 1);
+
+  WIN32_FIND_DATAW found;
+  HANDLE find = directoriesOnly ? FindFirstFileExW(search, FindExInfoBasic, &found,
+                                                   FindExSearchLimitToDirectories, nullptr, 0)
+                                : FindFirstFileW(search, &found);
+  if (find == INVALID_HANDLE_VALUE) return kInvalidFind;
+  CopyFindData(found, data);
+  return reinterpret_cast<FindHandle>(find);
+}
+
+int FindNext(FindHandle find, FindData *data) {
+  WIN32_FIND_DATAW found;
+  if (find == kInvalidFind || !FindNextFileW(reinterpret_cast<HANDLE>(find), &found)) return 0;
+  CopyFindData(found, data);
+  return 1;
+}
+
+void FindEnd(FindHandle find) {
+  if (find != kInvalidFind) FindClose(reinterpret_cast<HANDLE>(find));
+}
+
+int LookUpEntry(const wchar_t *path, FindData *data) {
+  // A wildcard would make this a search; a path names one entry or none.
+  if (path == nullptr || path[0] == 0 || std::wcspbrk(path, L"*?") != nullptr) return 0;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(path, &found);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  FindClose(find);
+  CopyFindData(found, data);
+  return 1;
+}
+
+int PathExists(const wchar_t *path) { return PathFileExistsW(path) ? 1 : 0; }
+int IsDirectory(const wchar_t *path) { return PathIsDirectoryW(path) ? 1 : 0; }
+
+int PathJoin(wchar_t *path, const wchar_t *more) {
+  // PathAppendW drops the leading backslashes of more and writes one separator.
+  const wchar_t *tail = more;
+  while (*tail == L'\\') ++tail;
+  size_t length = std::wcslen(path);
+  size_t added = std::wcslen(tail);
+  bool separator = length > 0 && added > 0 && path[length - 1] != L'\\';
+  if (length + (separator ? 1 : 0) + added >= kPathBufferChars) return 0;
+  return PathAppendW(path, more) ? 1 : 0;
+}
+
+void RemoveFileName(wchar_t *path) { PathRemoveFileSpecW(path); }
+const wchar_t *FileNameOf(const wchar_t *path) { return PathFindFileNameW(path); }
+const wchar_t *ExtensionOf(const wchar_t *path) { return PathFindExtensionW(path); }
+
+int SetCurrentFolder(const wchar_t *path) { return SetCurrentDirectoryW(path) ? 1 : 0; }
+uint32_t GetCurrentFolder(wchar_t *buffer, uint32_t chars) {
+  return GetCurrentDirectoryW(chars, buffer);
+}
+
+uint32_t GetDriveRoots(wchar_t *buffer, uint32_t chars) {
+  // The system's size excludes the final terminator; the caller's includes it.
+  if (buffer == nullptr || chars == 0) return GetLogicalDriveStringsW(0, nullptr);
+  return GetLogicalDriveStringsW(chars - 1, buffer);
+}
+
+int GetDriveSpace(const wchar_t *root, uint64_t *freeToCaller, uint64_t *total,
+                  uint64_t *totalFree) {
+  ULARGE_INTEGER available, size, unused;
+  if (!GetDiskFreeSpaceExW(root, &available, &size, &unused)) return 0;
+  if (freeToCaller != nullptr) *freeToCaller = available.QuadPart;
+  if (total != nullptr) *total = size.QuadPart;
+  if (totalFree != nullptr) *totalFree = unused.QuadPart;
+  return 1;
+}
+
+uint32_t GetDriveKind(const wchar_t *root) { return GetDriveTypeW(root); }
+
+uint64_t Milliseconds() { return GetTickCount64(); }
+
+int ErrorStreamIsTerminal() {
+  DWORD mode;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) ? 1 : 0;
+}
+
+} // namespace platform

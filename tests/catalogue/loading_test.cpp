@@ -1,0 +1,206 @@
+// Loading generated media folders: the three passes and their counts, what the media
+// database adds, disabled and absent databases, names in two folders, database files
+// skipped by their exact extension, a missing file, and a cancelled load.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "catalogue/database_discovery.h"
+#include "catalogue_fixtures.h"
+#include "support/log_capture.h"
+#include "support/media_folders.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Loading = GlobalCatalogueTest;
+
+// A media folder with its index file and media database: the index lists one name per
+// media given; files are written only for the sizes given (0: listed but not on disk).
+struct MediaFolderSpec {
+  std::vector<std::string> names;
+  std::vector<OmfMediaSpec> media;
+  std::vector<uint64_t> sizes;
+  bool withDatabase = true;
+};
+
+fs::path WriteMediaFolder(const fs::path &folder, const MediaFolderSpec &spec) {
+  fs::create_directories(folder);
+  std::vector<PmrEntry> entries;
+  for (size_t i = 0; i < spec.names.size(); ++i) {
+    entries.push_back(IndexEntryFor(spec.names[i], spec.media[i]));
+    if (spec.sizes[i] != 0) {
+      EXPECT_TRUE(WriteSizedFile(folder / spec.names[i], spec.sizes[i]));
+    }
+  }
+  const fs::path index = folder / "msmFMID.pmr";
+  EXPECT_TRUE(WriteIndexFile(index, entries));
+  if (spec.withDatabase) {
+    EXPECT_TRUE(WriteMediaDatabase(folder / "msmMMOB.mdb", spec.media));
+  }
+  return index;
+}
+
+std::vector<OmfMediaSpec> ThreeMedia(uint32_t seed) {
+  std::vector<OmfMediaSpec> media = GenerateMediaSpecs(3, 1, seed);
+  media[0].kind = OmfMediaKind::Video;
+  media[0].project = "Harbour Lights";
+  media[0].clipUsage = 7;
+  media[1].kind = OmfMediaKind::Wave;
+  media[1].project = "Night Ferry";
+  media[1].clipUsage = 1;
+  media[2].project = "Night Ferry";
+  return media;
+}
+
+bool SameKey(const MobKey &a, const MobKey &b) {
+  return MobKeyEqual(a, b);
+}
+
+TEST_F(Loading, ThreePassesReadIndexDatabaseAndDisk) {
+  const fs::path folder = dir.path / "Disk.01";
+  std::vector<OmfMediaSpec> media = ThreeMedia(1);
+  const fs::path index =
+      WriteMediaFolder(folder, {{"clip1.omf", "clip2.wav", "gone.omf"}, media, {1000, 2000, 0}});
+  ASSERT_TRUE(WriteSizedFile(folder / "extra.omf", 300));
+  ASSERT_TRUE(WriteSizedFile(folder / "notes.txt", 50));
+  ASSERT_TRUE(WriteSizedFile(folder / "Stray.PMR", 7)); // only ".pmr" and ".mdb" in lower
+  ASSERT_TRUE(WriteSizedFile(folder / "Stray.MDB", 9)); // case are database files
+  fs::create_directories(folder / "Sub.01");
+  AddDatabase(index.wstring().c_str());
+
+  ProgressCapture progress;
+  LoadAll();
+  Catalogue &c = g_catalogue;
+  EXPECT_EQ(3u, c.entriesCounted);
+  EXPECT_EQ(7u, c.totalItems);
+  EXPECT_EQ(4u, c.uniqueItems) << "three media IDs and the group of media ID 0";
+  EXPECT_EQ(3u, c.projectsCount);
+  EXPECT_EQ(1000u + 2000 + 300 + 50 + 7 + 9, c.totalSize);
+  EXPECT_EQ(300u + 50 + 7 + 9, c.unreferencedSize);
+  EXPECT_EQ((std::vector<uint64_t>{1, 2, 5, 9}), progress.overallPositions);
+  ASSERT_FALSE(progress.itemTotals.empty());
+  EXPECT_EQ(3u + 5, progress.itemTotals[0]);
+  EXPECT_TRUE(progress.HasInfoStartingWith(L"Number of Records: "));
+  EXPECT_TRUE(progress.HasInfoStartingWith(L"Getting data for Record No: "));
+  EXPECT_TRUE(progress.HasInfoStartingWith(L"Linking Data: "));
+
+  std::vector<MediaRecord *> clip = RecordsNamed(L"clip1.omf");
+  ASSERT_EQ(1u, clip.size());
+  EXPECT_EQ(1u, clip[0]->linked);
+  EXPECT_EQ(folder.wstring(), clip[0]->folder);
+  EXPECT_STREQ(L"Harbour Lights", clip[0]->project);
+  EXPECT_TRUE(SameKey(media[0].fileMobKey, clip[0]->mediaId));
+  EXPECT_TRUE(SameKey(media[0].clipMobKey, clip[0]->clipMobKey));
+  EXPECT_EQ(std::wstring(media[0].clipName.begin(), media[0].clipName.end()), clip[0]->nameInBin);
+  EXPECT_STREQ(L"Tape 001", clip[0]->source);
+  EXPECT_EQ(7u, clip[0]->clipUsage);
+  EXPECT_EQ(0, std::memcmp("_VID", clip[0]->mediaType, 4));
+  EXPECT_EQ(1000u, clip[0]->size);
+  EXPECT_NE(0u, clip[0]->attributes);
+  EXPECT_NE(0u, clip[0]->created);
+  EXPECT_EQ(0, std::memcmp("_WAV", RecordsNamed(L"clip2.wav").at(0)->mediaType, 4));
+
+  // Listed but not on disk: keeps what the databases say, and is not linked.
+  std::vector<MediaRecord *> gone = RecordsNamed(L"gone.omf");
+  ASSERT_EQ(1u, gone.size());
+  EXPECT_EQ(0u, gone[0]->linked);
+  EXPECT_EQ(0u, gone[0]->attributes);
+  EXPECT_EQ(0u, gone[0]->size);
+  EXPECT_STREQ(L"Night Ferry", gone[0]->project);
+  EXPECT_TRUE(SameKey(media[2].fileMobKey, gone[0]->mediaId));
+
+  for (const wchar_t *name : {L"extra.omf", L"notes.txt", L"Stray.PMR", L"Stray.MDB"}) {
+    std::vector<MediaRecord *> found = RecordsNamed(name);
+    ASSERT_EQ(1u, found.size()) << "on disk but in no database: " << name;
+    EXPECT_STREQ(kUnreferencedFiles, found[0]->project);
+    EXPECT_EQ(0u, found[0]->linked);
+  }
+  EXPECT_TRUE(RecordsNamed(L"msmFMID.pmr").empty());
+  EXPECT_TRUE(RecordsNamed(L"msmMMOB.mdb").empty());
+  EXPECT_TRUE(RecordsNamed(L"Sub.01").empty());
+
+  // Loading again starts from nothing and comes to the same.
+  LoadAll();
+  EXPECT_EQ(7u, c.totalItems);
+  EXPECT_EQ(3u, c.projectsCount);
+  EXPECT_EQ(300u + 50 + 7 + 9, c.unreferencedSize);
+}
+
+TEST_F(Loading, DisabledAbsentAndMissingDatabasesContributeNothing) {
+  const fs::path a = WriteMediaFolder(dir.path / "A.01", {{"a.omf"}, ThreeMedia(1), {10}});
+  const fs::path b = WriteMediaFolder(dir.path / "B.01", {{"b.omf"}, ThreeMedia(2), {20}});
+  const fs::path c = WriteMediaFolder(dir.path / "C.01", {{"c.omf"}, ThreeMedia(3), {30}});
+  const fs::path gone = dir.path / "D.01" / "msmFMID.pmr";
+  for (const fs::path &index : {a, b, c, gone}) AddDatabase(index.wstring().c_str());
+  g_catalogue.databases.NodeAt(1)->enabled = 0; // b: unchecked in the tree
+  g_catalogue.databases.NodeAt(2)->present = 0; // c: not found again by the last scan
+
+  LogCapture log;
+  LoadAll();
+  EXPECT_EQ(1u, g_catalogue.entriesCounted);
+  EXPECT_EQ(1u, g_catalogue.totalItems);
+  EXPECT_EQ(1u, RecordsNamed(L"a.omf").size());
+  EXPECT_EQ(10u, g_catalogue.totalSize);
+  // The missing index file is reported by each pass that tries it.
+  EXPECT_EQ(2u, log.Count(L"PMRFile::" + gone.wstring() + L" ::open error"));
+}
+
+TEST_F(Loading, ANameListedInTwoFoldersGivesTwoRecordsMatchedByFolder) {
+  const fs::path a = WriteMediaFolder(dir.path / "A.01", {{"shared.omf"}, ThreeMedia(1), {0}});
+  const fs::path b = WriteMediaFolder(dir.path / "B.01", {{"SHARED.omf"}, ThreeMedia(2), {77}});
+  AddDatabase(a.wstring().c_str());
+  AddDatabase(b.wstring().c_str());
+  LoadAll();
+
+  std::vector<MediaRecord *> shared = RecordsNamed(L"shared.omf");
+  ASSERT_EQ(2u, shared.size());
+  for (MediaRecord *record : shared) {
+    const bool inB =
+        platform::CompareNoCase(record->folder, (dir.path / "B.01").wstring().c_str()) == 0;
+    EXPECT_EQ(inB ? 77u : 0u, record->size) << record->folder;
+    EXPECT_EQ(inB ? 1u : 0u, record->linked) << record->folder;
+  }
+  EXPECT_EQ(2u, g_catalogue.totalItems);
+}
+
+TEST_F(Loading, WithoutAMediaDatabaseRecordsKeepWhatTheIndexGives) {
+  std::vector<OmfMediaSpec> media = ThreeMedia(4);
+  const fs::path index =
+      WriteMediaFolder(dir.path / "A.01", {{"solo.omf"}, media, {5}, /*withDatabase=*/false});
+  AddDatabase(index.wstring().c_str());
+  LoadAll();
+  std::vector<MediaRecord *> solo = RecordsNamed(L"solo.omf");
+  ASSERT_EQ(1u, solo.size());
+  EXPECT_EQ(1u, solo[0]->linked);
+  EXPECT_STREQ(L"Harbour Lights", solo[0]->project);
+  EXPECT_TRUE(SameKey(media[0].fileMobKey, solo[0]->mediaId));
+  EXPECT_STREQ(L"", solo[0]->nameInBin);
+  EXPECT_EQ(0u, solo[0]->clipUsage);
+}
+
+TEST_F(Loading, ACancelledLoadLeavesAnEmptyCatalogue) {
+  const fs::path index =
+      WriteMediaFolder(dir.path / "A.01", {{"a.omf", "b.omf"}, ThreeMedia(1), {10, 20}});
+  ASSERT_TRUE(WriteSizedFile(dir.path / "A.01" / "c.omf", 30));
+  AddDatabase(index.wstring().c_str());
+  LoadAll(); // a first load links something that the cancelled one must not leave behind
+  ASSERT_EQ(3u, g_catalogue.totalItems);
+
+  ProgressCapture progress;
+  progress.cancelAnswer = 1;
+  LoadAll();
+  EXPECT_GE(progress.cancelChecks, 1);
+  EXPECT_EQ(0u, g_catalogue.records.count);
+  EXPECT_EQ(0u, g_catalogue.mediaIdIndex.count);
+  EXPECT_EQ(0u, g_catalogue.projectIndex.count);
+  EXPECT_EQ(0u, g_catalogue.totalItems);
+  EXPECT_EQ(0u, g_catalogue.uniqueItems);
+  EXPECT_EQ(0u, g_catalogue.projectsCount);
+  EXPECT_EQ(0u, g_catalogue.totalSize);
+  EXPECT_EQ(nullptr, g_catalogue.GetProject(1));
+  EXPECT_EQ(1u, g_catalogue.databases.count) << "the databases stay known";
+}
+
+} // namespace
