@@ -8,6 +8,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/database_discovery.h"
+#include "inspection/media_file_parser.h"
 #include "operations/duplicates_dialog.h"
 #include "operations/progress.h"
 #include "operations/progress_window.h"
@@ -198,7 +199,7 @@ bool OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     LogShow();
     return true;
   case CMD_OMF_INFO_TOOL:
-    OpenOmfViewer(g_shell.instance, g_shell.uiFont, nullptr);
+    OpenOmfViewer(g_shell.instance, g_shell.uiFont, g_catalogueParser.results.fileName);
     return true;
   case CMD_EXIT:
     DestroyWindow(window);
