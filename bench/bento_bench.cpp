@@ -115,8 +115,8 @@ void BM_DescribeEveryMedia(benchmark::State &state) {
   const double openMs = Milliseconds(Clock::now() - start);
   uint64_t described = 0;
   for (auto _ : state) {
-    for (const OmfMediaSpec &spec : d.media) {
-      parser->DescribeDatabaseMob(spec.fileMobKey, spec.clipMobKey);
+    for (const OmfMediaSpec &plan : d.media) {
+      parser->DescribeDatabaseMob(plan.fileMobKey, plan.clipMobKey);
       described += parser->results.projectName[0] != 0 && parser->results.clipName[0] != 0;
     }
   }

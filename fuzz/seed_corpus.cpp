@@ -98,20 +98,20 @@ void WriteMediaFileSeeds(const fs::path &folder) {
   int n = 0;
   for (OmfMediaKind kind : kinds) {
     for (bool bigEndian : {false, true}) {
-      OmfMediaSpec spec;
-      spec.kind = kind;
-      spec.fileMobKey = MobKey{0x100u + n, 0x060A2B34};
-      spec.clipMobKey = MobKey{0x200u + n, 0x0B0E0000};
-      spec.tapeKey = MobKey{0x300u + n, 0x0C0C0C0C};
+      OmfMediaSpec plan;
+      plan.kind = kind;
+      plan.fileMobKey = MobKey{0x100u + n, 0x060A2B34};
+      plan.clipMobKey = MobKey{0x200u + n, 0x0B0E0000};
+      plan.tapeKey = MobKey{0x300u + n, 0x0C0C0C0C};
       if (n % 3 == 0) {
-        spec.importPath = "C:\\Capture\\source.mov";
+        plan.importPath = "C:\\Capture\\source.mov";
       } else if (n % 3 == 1) {
-        spec.importPath = "Macintosh HD:Capture:source.mov";
-        spec.importLocator = "MACL";
+        plan.importPath = "Macintosh HD:Capture:source.mov";
+        plan.importLocator = "MACL";
       } else {
-        spec.tapeName = "TAPE 001";
+        plan.tapeName = "TAPE 001";
       }
-      WriteSeed(folder, "media-" + std::to_string(n++) + ".omf", BuildMediaFile(spec, bigEndian));
+      WriteSeed(folder, "media-" + std::to_string(n++) + ".omf", BuildMediaFile(plan, bigEndian));
     }
   }
   for (bool bigEndian : {false, true}) {
@@ -121,10 +121,10 @@ void WriteMediaFileSeeds(const fs::path &folder) {
   }
 
   // Labels and tables that the probe must refuse or take apart carefully.
-  OmfMediaSpec spec;
-  spec.fileMobKey = MobKey{1, 2};
-  spec.clipMobKey = MobKey{3, 4};
-  spec.tapeName = "TAPE";
+  OmfMediaSpec plan;
+  plan.fileMobKey = MobKey{1, 2};
+  plan.clipMobKey = MobKey{3, 4};
+  plan.tapeName = "TAPE";
   BentoLabel version2;
   version2.majorVersion = 2;
   BentoLabel cutEntry;
@@ -135,7 +135,7 @@ void WriteMediaFileSeeds(const fs::path &folder) {
   const char *names[] = {"version2.omf", "toc-cut-short.omf", "byte-order-mm.omf"};
   for (int i = 0; i < 3; ++i) {
     OmfBuilder b = OmfBegin();
-    OmfAddMedia(b, spec, true);
+    OmfAddMedia(b, plan, true);
     BentoLabel label = *labels[i];
     if (label.tocSize == -2) {
       OmfComplete(b);
@@ -188,11 +188,11 @@ void WriteAudioHeaderSeeds(const fs::path &folder) {
 
 // ---- Dictionaries: long names, two names for one ID, names with zero bytes --------------------
 void WriteDictionarySeeds(const fs::path &folder) {
-  OmfMediaSpec spec;
-  spec.fileMobKey = MobKey{1, 2};
-  spec.clipMobKey = MobKey{3, 4};
+  OmfMediaSpec plan;
+  plan.fileMobKey = MobKey{1, 2};
+  plan.clipMobKey = MobKey{3, 4};
   OmfBuilder b = OmfBegin();
-  OmfAddMedia(b, spec, true);
+  OmfAddMedia(b, plan, true);
   BentoAddName(b.writer, 0x10500, false, std::string(300, 'N'));
   BentoAddName(b.writer, 0x10501, true, std::string(259, 'T'));
   BentoAddName(b.writer, 0x10502, false, "FirstName");

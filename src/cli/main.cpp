@@ -9,6 +9,7 @@
 
 int CmdPmr(int argc, wchar_t **argv);
 int CmdToc(int argc, wchar_t **argv);
+int CmdDict(int argc, wchar_t **argv);
 int CmdOmf(int argc, wchar_t **argv);
 int CmdMdb(int argc, wchar_t **argv);
 int CmdScan(int argc, wchar_t **argv);
@@ -35,6 +36,8 @@ const Command kCommands[] = {
      L"load databases (folders, .pmr files) and media; list the records and totals", CmdScan},
     {L"dups", L"[--media PATH]... PATH...", 1, 1 << 20,
      L"load as scan does; list the duplicate rows (keep or backup)", CmdDups},
+    {L"dict", L"FILE...", 1, 1 << 20, L"write the names of containers' dictionaries as a header file",
+     CmdDict},
 };
 
 void PrintUsage(std::FILE *stream) {

@@ -57,7 +57,7 @@ bool BackupRow(int row, MediaRecord *record, const wchar_t *backupFolder, Confir
   if (record->attributes == 0) return false;
   if (!PrepareTarget(kBackupNames, source, target, answer, keepGoing)) return false;
   if (!MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING)) {
-    LogError(kBackupNames.copyTag, GetLastError());
+    LogError(kBackupNames.failureTag, GetLastError());
     keepGoing = 0;
     return false;
   }

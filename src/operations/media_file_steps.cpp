@@ -160,7 +160,7 @@ bool CopyMediaFile(const OperationNames &names, const wchar_t *source, const wch
     if (!copied) error = GetLastError();
   }
   if (copied) return true;
-  LogError(names.copyTag, error);
+  LogError(names.failureTag, error);
   if (!targetExisted && PathFileExistsW(target)) RemoveIncompleteTarget(names, target);
   return false;
 }

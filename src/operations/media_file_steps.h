@@ -29,9 +29,9 @@ FileIdentity CompareFileIdentity(const wchar_t *a, const wchar_t *b, DWORD *erro
 
 // The texts of one operation's log lines.
 struct OperationNames {
-  const wchar_t *name;      // "Copy", "Move", "Backup": builds "QEL::<name>::..." lines
-  const wchar_t *equalLine; // logged when source and target are one file
-  const wchar_t *copyTag;   // error tag of a failed copy
+  const wchar_t *name;       // "Copy", "Move", "Backup": builds "QEL::<name>::..." lines
+  const wchar_t *equalLine;  // logged when source and target are one file
+  const wchar_t *failureTag; // error tag of a failed copy (the backup: of its move)
 };
 
 // Everything before a file is put at target: one file under two names is reported with
@@ -41,7 +41,7 @@ bool PrepareTarget(const OperationNames &names, const wchar_t *source, const wch
                    ConfirmAnswer &answer, int &keepGoing);
 
 // Copies source to target through the copy routine with the item bar and the progress
-// window's cancel flag. A failure is logged with names.copyTag; a target that this copy
+// window's cancel flag. A failure is logged with names.failureTag; a target that this copy
 // created is then removed (with a log line), so no partial file is left behind.
 bool CopyMediaFile(const OperationNames &names, const wchar_t *source, const wchar_t *target,
                    uint64_t size);

@@ -93,16 +93,16 @@ protected:
   // An OMF media file of the kind given, with project and keys.
   fs::path MediaFile(const fs::path &file, OmfMediaKind kind, const std::string &project,
                      MobKey fileMob, MobKey clipMob) {
-    OmfMediaSpec spec;
-    spec.kind = kind;
-    spec.project = project;
-    spec.fileMobKey = fileMob;
-    spec.clipMobKey = clipMob;
-    spec.clipName = "Bin name";
-    spec.tapeKey = {9, 9};
-    spec.tapeName = "Tape A";
+    OmfMediaSpec plan;
+    plan.kind = kind;
+    plan.project = project;
+    plan.fileMobKey = fileMob;
+    plan.clipMobKey = clipMob;
+    plan.clipName = "Bin name";
+    plan.tapeKey = {9, 9};
+    plan.tapeName = "Tape A";
     fs::create_directories(file.parent_path());
-    EXPECT_TRUE(WriteFileBytes(file, BuildMediaFile(spec)));
+    EXPECT_TRUE(WriteFileBytes(file, BuildMediaFile(plan)));
     return file;
   }
 };

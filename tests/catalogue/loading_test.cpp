@@ -25,19 +25,19 @@ struct MediaFolderSpec {
   bool withDatabase = true;
 };
 
-fs::path WriteMediaFolder(const fs::path &folder, const MediaFolderSpec &spec) {
+fs::path WriteMediaFolder(const fs::path &folder, const MediaFolderSpec &plan) {
   fs::create_directories(folder);
   std::vector<PmrEntry> entries;
-  for (size_t i = 0; i < spec.names.size(); ++i) {
-    entries.push_back(IndexEntryFor(spec.names[i], spec.media[i]));
-    if (spec.sizes[i] != 0) {
-      EXPECT_TRUE(WriteSizedFile(folder / spec.names[i], spec.sizes[i]));
+  for (size_t i = 0; i < plan.names.size(); ++i) {
+    entries.push_back(IndexEntryFor(plan.names[i], plan.media[i]));
+    if (plan.sizes[i] != 0) {
+      EXPECT_TRUE(WriteSizedFile(folder / plan.names[i], plan.sizes[i]));
     }
   }
   const fs::path index = folder / "msmFMID.pmr";
   EXPECT_TRUE(WriteIndexFile(index, entries));
-  if (spec.withDatabase) {
-    EXPECT_TRUE(WriteMediaDatabase(folder / "msmMMOB.mdb", spec.media));
+  if (plan.withDatabase) {
+    EXPECT_TRUE(WriteMediaDatabase(folder / "msmMMOB.mdb", plan.media));
   }
   return index;
 }

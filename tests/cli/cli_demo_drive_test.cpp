@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/demo_drive.h"
+#include "support/media_folders.h"
 #include "support/realdata.h"
 #include "support/run_program.h"
 #include "support/scratch_dir.h"
@@ -43,6 +44,11 @@ ScanOutput ParseScan(const std::string &text) {
 }
 
 TEST(CliDemoDrive, ScanTotalsMatchWhatTheDriveHolds) {
+#ifdef _WIN32
+  // Wine's FindFirstFileExW does not let "*.??" match folder names without an extension
+  // ("AVID MediaFiles"), as Windows does, so the walk below a dropped folder finds nothing.
+  if (RunningUnderWine()) GTEST_SKIP() << "Wine does not match \"*.??\" as Windows does";
+#endif
   ScratchDir dir;
   DemoDriveFacts facts;
   std::string why;

@@ -65,20 +65,20 @@ TEST(CliToc, ARefusedFilePrintsOnlyTheResult) {
 
 TEST(CliOmf, DescribesAMediaFileInUtf8) {
   ScratchDir dir;
-  OmfMediaSpec spec = GenerateMediaSpecs(1, 1)[0];
-  spec.kind = OmfMediaKind::Video;
-  spec.clipName = "Caf\xE9 scene"; // single-byte text, widened code for code
-  spec.clipUsage = 7;
-  spec.compressionId = 76;
-  spec.fileMobKey = {0x0000ABCD, 0x12345678};
-  spec.clipMobKey = {0x00000001, 0xFEDCBA98};
+  OmfMediaSpec plan = GenerateMediaSpecs(1, 1)[0];
+  plan.kind = OmfMediaKind::Video;
+  plan.clipName = "Caf\xE9 scene"; // single-byte text, widened code for code
+  plan.clipUsage = 7;
+  plan.compressionId = 76;
+  plan.fileMobKey = {0x0000ABCD, 0x12345678};
+  plan.clipMobKey = {0x00000001, 0xFEDCBA98};
   const std::filesystem::path file = dir.File("A0001.omf");
-  ASSERT_TRUE(WriteFileBytes(file, BuildMediaFile(spec)));
+  ASSERT_TRUE(WriteFileBytes(file, BuildMediaFile(plan)));
 
   ProgramRun run = Cli({L"omf", file.wstring()});
   ASSERT_EQ(0, run.exitCode) << run.err;
   std::map<std::string, std::string> f = Fields(run.out);
-  EXPECT_EQ(spec.project, f["project"]);
+  EXPECT_EQ(plan.project, f["project"]);
   EXPECT_EQ("Caf\xC3\xA9 scene", f["clip"]);
   EXPECT_EQ("Tape 001", f["source"]);
   EXPECT_EQ("00000001.FEDCBA98", f["clip mob key"]);

@@ -160,11 +160,11 @@ TEST_F(CliScan, JsonLinesEscapeTextAndEndWithTheTotals) {
 TEST_F(CliScan, MediaPathsAreAddedAfterTheLoad) {
   const fs::path drop = dir.path / "Dropped";
   fs::create_directories(drop / "Inner");
-  OmfMediaSpec spec;
-  spec.fileMobKey = {0x77, 0x1};
-  spec.clipMobKey = {0x78, 0x1};
-  spec.project = "Dropped Project";
-  ASSERT_TRUE(WriteFileBytes(drop / "Inner" / "new.omf", BuildMediaFile(spec)));
+  OmfMediaSpec plan;
+  plan.fileMobKey = {0x77, 0x1};
+  plan.clipMobKey = {0x78, 0x1};
+  plan.project = "Dropped Project";
+  ASSERT_TRUE(WriteFileBytes(drop / "Inner" / "new.omf", BuildMediaFile(plan)));
   ASSERT_TRUE(WriteSizedFile(drop / "a.omf", 9)); // a known name: not added again
   ASSERT_TRUE(WriteSizedFile(drop / "notes.txt", 9));
   ASSERT_TRUE(WriteSizedFile(dir.path / "single.mxf", 11));

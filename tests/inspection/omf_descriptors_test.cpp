@@ -118,7 +118,7 @@ TEST_F(OmfDescriptorsTest, EachDatabaseCallStartsEmpty) {
   media[1].kind = OmfMediaKind::Sd2;
   media[1].tapeName.clear();
   media[1].project.clear(); // stored as an empty text: no project
-  for (const OmfMediaSpec &spec : media) OmfAddMedia(b, spec, false);
+  for (const OmfMediaSpec &plan : media) OmfAddMedia(b, plan, false);
   Open();
   EXPECT_NE(0, parser->results.fileName[0]);
   const ParserResults &first = Db(media[0].fileMobKey, media[0].clipMobKey);
@@ -180,19 +180,19 @@ TEST_F(OmfDescriptorsTest, TypeComesFromMediaDataInFilesAndFromTheDescriptorInDa
 }
 
 TEST_F(OmfDescriptorsTest, OnlyTheDatabaseWalkSwapsTheClipUsageOfABigEndianContainer) {
-  OmfMediaSpec spec = GenerateMediaSpecs(1, 1)[0];
-  spec.kind = OmfMediaKind::Video;
+  OmfMediaSpec plan = GenerateMediaSpecs(1, 1)[0];
+  plan.kind = OmfMediaKind::Video;
   b = OmfBegin(true);
-  OmfAddMedia(b, spec, true);
+  OmfAddMedia(b, plan, true);
   Open();
   EXPECT_EQ(0u, parser->littleEndian);
   parser->DescribeMediaFile();
   const uint32_t stored = parser->results.clipUsage;
   EXPECT_EQ(L"Tape 001", std::wstring(parser->results.sourceName));
-  const ParserResults &r = Db(spec.fileMobKey, spec.clipMobKey);
-  EXPECT_EQ(spec.clipUsage, r.clipUsage);
-  EXPECT_EQ(spec.clipUsage << 24, stored);
-  EXPECT_EQ(spec.compressionId, r.compressionId); // swapped back in both walks
+  const ParserResults &r = Db(plan.fileMobKey, plan.clipMobKey);
+  EXPECT_EQ(plan.clipUsage, r.clipUsage);
+  EXPECT_EQ(plan.clipUsage << 24, stored);
+  EXPECT_EQ(plan.compressionId, r.compressionId); // swapped back in both walks
 }
 
 TEST_F(OmfDescriptorsTest, MediaFileWalkFindsTheMediaDataAtTheDataOffset) {
@@ -252,18 +252,18 @@ TEST_F(OmfDescriptorsTest, GeneratedMediaFilesOfEveryKind) {
                             {OmfMediaKind::Aifc, "_AIF"},
                             {OmfMediaKind::Sd2, "_SD2"}};
   for (const Expected &e : kinds) {
-    OmfMediaSpec spec = GenerateMediaSpecs(1, 1)[0];
-    spec.kind = e.kind;
-    spec.sampleRate = 44100;
-    spec.bits = 24;
-    spec.channels = 2;
-    ASSERT_EQ(1, files.Open(*parser, BuildMediaFile(spec)));
+    OmfMediaSpec plan = GenerateMediaSpecs(1, 1)[0];
+    plan.kind = e.kind;
+    plan.sampleRate = 44100;
+    plan.bits = 24;
+    plan.channels = 2;
+    ASSERT_EQ(1, files.Open(*parser, BuildMediaFile(plan)));
     parser->DescribeMediaFile();
     const ParserResults &r = parser->results;
     EXPECT_EQ(e.type, Code(r.mediaType));
-    EXPECT_EQ(Wide(spec.project), std::wstring(r.projectName));
+    EXPECT_EQ(Wide(plan.project), std::wstring(r.projectName));
     EXPECT_EQ(L"Tape 001", std::wstring(r.sourceName));
-    EXPECT_TRUE(MobKeyEqual(spec.fileMobKey, r.mediaMobKey));
+    EXPECT_TRUE(MobKeyEqual(plan.fileMobKey, r.mediaMobKey));
     if (e.kind == OmfMediaKind::Wave || e.kind == OmfMediaKind::Aifc) {
       EXPECT_EQ("4424", Code(r.formatCode));
       EXPECT_EQ(6u, r.unitSize);

@@ -235,6 +235,22 @@ TEST_F(CopyMoveDeleteTest, PathsThatDoNotFitAreSkipped) {
   EXPECT_TRUE(fs::is_empty(target));
 }
 
+// Disabled: under Wine this run hangs waiting for the answer to the cancel question (the
+// question box opens over the progress window, which another thread owns); to be investigated.
+TEST_F(CopyMoveDeleteTest, DISABLED_KeyPressedDuringTheRunAsksToStop) {
+  AddMedia(source.wstring(), L"a.omf", Media("a"));
+  AddMedia(source.wstring(), L"b.omf", Media("b"));
+  // Two queued presses: the first is answered No, the second Yes, before the first row.
+  PostMessageW(g_shell.mainWindow, WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageW(g_shell.mainWindow, WM_KEYDOWN, VK_SPACE, 0);
+  Answers answers({IDNO, IDYES}, L"Do you want to cancel current task?");
+  DeleteSelectedFiles();
+  EXPECT_EQ(answers.Finish().size(), 2u);
+  EXPECT_EQ(Log(), std::vector<std::wstring>{L"Deleting Selected Files:"});
+  EXPECT_TRUE(fs::exists(source / "a.omf"));
+  EXPECT_TRUE(IsWindowVisible(g_shell.mainWindow)) << "the main window comes back";
+}
+
 TEST_F(CopyMoveDeleteTest, NoSelectionOrNoFolderTouchesNothing) {
   AddMedia(source.wstring(), L"a.omf", Media("a"));
   g_targetFolder.clear(); // the folder browser is cancelled

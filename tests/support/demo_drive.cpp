@@ -17,7 +17,7 @@ constexpr uint32_t kKeyHigh = 0x4F0D0000u; // high half of every key of the demo
 
 struct DemoMedia {
   std::string name;
-  OmfMediaSpec spec;
+  OmfMediaSpec plan;
   bool listed = true; // named by the folder's index file
   bool onDisk = true;
 };
@@ -40,7 +40,7 @@ DemoMedia Video(const char *name, const char *project, uint32_t number, const ch
                 uint32_t compressionId, const char *formatCode, Source source) {
   DemoMedia m;
   m.name = name;
-  OmfMediaSpec &s = m.spec;
+  OmfMediaSpec &s = m.plan;
   s.kind = OmfMediaKind::Video;
   s.project = project;
   s.clipName = clip;
@@ -61,16 +61,16 @@ DemoMedia Video(const char *name, const char *project, uint32_t number, const ch
 DemoMedia Audio(const char *name, const char *project, uint32_t number, const char *clip,
                 OmfMediaKind kind, uint32_t rate, uint16_t bits, Source source) {
   DemoMedia m = Video(name, project, number, clip, 0, "", source);
-  m.spec.kind = kind;
-  m.spec.sampleRate = rate;
-  m.spec.bits = bits;
-  m.spec.channels = 2;
+  m.plan.kind = kind;
+  m.plan.sampleRate = rate;
+  m.plan.bits = bits;
+  m.plan.channels = 2;
   return m;
 }
 
 DemoMedia Precompute(const char *name, const char *project, uint32_t number, const char *clip) {
   DemoMedia m = Video(name, project, number, clip, 76, "JFIF", Source{nullptr, 0, nullptr});
-  m.spec.clipUsage = 1;
+  m.plan.clipUsage = 1;
   return m;
 }
 
@@ -188,7 +188,7 @@ bool WriteFolder(const fs::path &root, const DemoFolder &folder, DemoDriveFacts 
   for (const DemoMedia &m : folder.media) {
     uint64_t size = 0;
     if (m.onDisk) {
-      std::vector<uint8_t> bytes = BuildMediaFile(m.spec, folder.bigEndian);
+      std::vector<uint8_t> bytes = BuildMediaFile(m.plan, folder.bigEndian);
       size = bytes.size();
       if (!WriteFileBytes(dir / m.name, bytes)) {
         *why = (dir / m.name).string() + ": not written";
@@ -196,15 +196,15 @@ bool WriteFolder(const fs::path &root, const DemoFolder &folder, DemoDriveFacts 
       }
     }
     if (m.listed) {
-      entries.push_back(IndexEntryFor(m.name, m.spec));
-      described.push_back(m.spec);
+      entries.push_back(IndexEntryFor(m.name, m.plan));
+      described.push_back(m.plan);
     }
     if (m.onDisk) facts->diskSize += size;
     if (m.listed && readable) {
       ++facts->listedEntries;
       if (!m.onDisk) ++facts->listedMissing;
-      mediaIds->insert(static_cast<uint64_t>(m.spec.fileMobKey.high) << 32 | m.spec.fileMobKey.low);
-      projects->insert(m.spec.project);
+      mediaIds->insert(static_cast<uint64_t>(m.plan.fileMobKey.high) << 32 | m.plan.fileMobKey.low);
+      projects->insert(m.plan.project);
     } else if (m.onDisk) {
       ++facts->unlistedFiles;
       facts->unlistedSize += size;
@@ -219,7 +219,7 @@ bool WriteFolder(const fs::path &root, const DemoFolder &folder, DemoDriveFacts 
   bool written = true;
   if (folder.damagedDatabase) {
     // A database cut off in the middle of a copy: a container head and nothing after it.
-    std::vector<uint8_t> cut = BuildMediaFile(folder.media.front().spec, folder.bigEndian);
+    std::vector<uint8_t> cut = BuildMediaFile(folder.media.front().plan, folder.bigEndian);
     cut.resize(cut.size() / 3);
     written = WriteFileBytes(database, cut);
   } else {

@@ -11,40 +11,40 @@ uint64_t KeyValue(const MobKey &key) {
 }
 
 // The tape or import mob that the file mob's source clip names, added once per key.
-void AddSourceMob(OmfBuilder &b, const OmfMediaSpec &spec) {
-  if (spec.tapeName.empty() && spec.importPath.empty()) return;
-  if (b.tapeMobs.count(KeyValue(spec.tapeKey)) != 0) return;
+void AddSourceMob(OmfBuilder &b, const OmfMediaSpec &plan) {
+  if (plan.tapeName.empty() && plan.importPath.empty()) return;
+  if (b.tapeMobs.count(KeyValue(plan.tapeKey)) != 0) return;
   uint32_t descriptor;
-  if (!spec.importPath.empty()) {
-    const uint32_t locator = OmfAddLocator(b, spec.importLocator, spec.importPath);
+  if (!plan.importPath.empty()) {
+    const uint32_t locator = OmfAddLocator(b, plan.importLocator, plan.importPath);
     descriptor = OmfAddFileDescriptor(b, {locator});
   } else {
     descriptor = OmfAddTapeDescriptor(b);
   }
   OmfMob mob;
-  mob.key = spec.tapeKey;
-  mob.name = spec.tapeName;
+  mob.key = plan.tapeKey;
+  mob.name = plan.tapeName;
   mob.descriptor = descriptor;
-  b.tapeMobs[KeyValue(spec.tapeKey)] = OmfAddMob(b, mob, OmfList::Source);
+  b.tapeMobs[KeyValue(plan.tapeKey)] = OmfAddMob(b, mob, OmfList::Source);
 }
 
-uint32_t AddDescriptor(OmfBuilder &b, const OmfMediaSpec &spec, int64_t dataOffset) {
-  switch (spec.kind) {
+uint32_t AddDescriptor(OmfBuilder &b, const OmfMediaSpec &plan, int64_t dataOffset) {
+  switch (plan.kind) {
   case OmfMediaKind::Wave:
-    return OmfAddWaveDescriptor(b, WaveSummary(spec.channels, spec.sampleRate, spec.bits));
+    return OmfAddWaveDescriptor(b, WaveSummary(plan.channels, plan.sampleRate, plan.bits));
   case OmfMediaKind::Aifc:
-    return OmfAddAifcDescriptor(b, AifcSummary(spec.channels, spec.sampleRate, spec.bits));
+    return OmfAddAifcDescriptor(b, AifcSummary(plan.channels, plan.sampleRate, plan.bits));
   case OmfMediaKind::Pcm:
-    return OmfAddPcmDescriptor(b, spec.bits, spec.sampleRate * (spec.bits / 8));
+    return OmfAddPcmDescriptor(b, plan.bits, plan.sampleRate * (plan.bits / 8));
   case OmfMediaKind::Sd2:
     return OmfAddSd2Descriptor(b);
   case OmfMediaKind::Video:
     break;
   }
   OmfVideo video;
-  video.compressionId = spec.compressionId;
-  video.formatCode = spec.formatCode;
-  video.unitSize = spec.unitSize;
+  video.compressionId = plan.compressionId;
+  video.formatCode = plan.formatCode;
+  video.unitSize = plan.unitSize;
   video.dataOffset = dataOffset;
   return OmfAddVideoDescriptor(b, video);
 }
@@ -70,32 +70,32 @@ constexpr uint32_t kFillerAttributeEntries = 4;
 
 } // namespace
 
-void OmfAddMedia(OmfBuilder &b, const OmfMediaSpec &spec, bool withMediaData,
+void OmfAddMedia(OmfBuilder &b, const OmfMediaSpec &plan, bool withMediaData,
                  uint32_t fillerEntries) {
-  AddSourceMob(b, spec);
+  AddSourceMob(b, plan);
 
   int64_t dataOffset = -1;
   if (withMediaData) {
     uint32_t offset = 0;
     const std::vector<uint8_t> data(64, 0x5A);
-    OmfAddMediaData(b, MediaDataClass(spec.kind), spec.fileMobKey, data, &offset);
+    OmfAddMediaData(b, MediaDataClass(plan.kind), plan.fileMobKey, data, &offset);
     dataOffset = offset;
   }
-  const uint32_t descriptor = AddDescriptor(b, spec, dataOffset);
+  const uint32_t descriptor = AddDescriptor(b, plan, dataOffset);
   OmfMob file;
-  file.key = spec.fileMobKey;
-  file.name = spec.clipName;
+  file.key = plan.fileMobKey;
+  file.name = plan.clipName;
   file.descriptor = descriptor;
-  file.attributes = OmfAddProjectAttributes(b, spec.project);
-  if (!spec.tapeName.empty() || !spec.importPath.empty())
-    file.slots = {OmfAddSlot(b, OmfAddSourceClip(b, spec.tapeKey))};
+  file.attributes = OmfAddProjectAttributes(b, plan.project);
+  if (!plan.tapeName.empty() || !plan.importPath.empty())
+    file.slots = {OmfAddSlot(b, OmfAddSourceClip(b, plan.tapeKey))};
   OmfAddMob(b, file, OmfList::Source);
 
   OmfMob clip;
-  clip.key = spec.clipMobKey;
-  clip.name = spec.clipName;
-  clip.usage = spec.clipUsage;
-  clip.slots = {OmfAddSlot(b, OmfAddSourceClip(b, spec.fileMobKey))};
+  clip.key = plan.clipMobKey;
+  clip.name = plan.clipName;
+  clip.usage = plan.clipUsage;
+  clip.slots = {OmfAddSlot(b, OmfAddSourceClip(b, plan.fileMobKey))};
   if (fillerEntries > kMediaEntries) {
     std::vector<uint32_t> attributes;
     const uint32_t count = (fillerEntries - kMediaEntries) / kFillerAttributeEntries;
@@ -113,9 +113,9 @@ void OmfAddMedia(OmfBuilder &b, const OmfMediaSpec &spec, bool withMediaData,
   OmfAddMob(b, clip, OmfList::Clip);
 }
 
-std::vector<uint8_t> BuildMediaFile(const OmfMediaSpec &spec, bool bigEndian) {
+std::vector<uint8_t> BuildMediaFile(const OmfMediaSpec &plan, bool bigEndian) {
   OmfBuilder b = OmfBegin(bigEndian);
-  OmfAddMedia(b, spec, true);
+  OmfAddMedia(b, plan, true);
   return OmfFinish(b);
 }
 
@@ -123,11 +123,11 @@ std::vector<OmfMediaSpec> GenerateMediaSpecs(uint32_t count, uint32_t tapeCount,
   static const char *const kProjects[] = {"Harbour Lights", "Night Ferry", "The Long Field",
                                           "Winter Market", "Salt Road"};
   static const uint32_t kCompressions[] = {75, 76, 77, 80, 82, 140, 141, 142, 151, 160, 2022};
-  std::vector<OmfMediaSpec> specs(count);
+  std::vector<OmfMediaSpec> plans(count);
   uint32_t state = seed * 2654435761u + 1;
   for (uint32_t i = 0; i < count; ++i) {
     state = state * 1664525u + 1013904223u;
-    OmfMediaSpec &s = specs[i];
+    OmfMediaSpec &s = plans[i];
     s.fileMobKey = {0x10000000u + i, 0x4F000000u | (seed & 0xFFFF)};
     s.clipMobKey = {0x20000000u + i, 0x4F000000u | (seed & 0xFFFF)};
     s.project = kProjects[(state >> 8) % 5];
@@ -153,7 +153,7 @@ std::vector<OmfMediaSpec> GenerateMediaSpecs(uint32_t count, uint32_t tapeCount,
       s.tapeName = name;
     }
   }
-  return specs;
+  return plans;
 }
 
 bool WriteMediaDatabase(const std::filesystem::path &file, const std::vector<OmfMediaSpec> &media,
@@ -161,6 +161,6 @@ bool WriteMediaDatabase(const std::filesystem::path &file, const std::vector<Omf
   OmfBuilder b = OmfBegin(bigEndian);
   b.writer.toc.reserve(static_cast<size_t>(media.size()) *
                        (entriesPerMedia > 40 ? entriesPerMedia : 40));
-  for (const OmfMediaSpec &spec : media) OmfAddMedia(b, spec, false, entriesPerMedia);
+  for (const OmfMediaSpec &plan : media) OmfAddMedia(b, plan, false, entriesPerMedia);
   return OmfWriteFile(b, file);
 }

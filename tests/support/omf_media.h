@@ -41,11 +41,11 @@ struct OmfMediaSpec {
 // project, clip mob with name and usage, and, for a media file, the media data object.
 // fillerEntries adds about that many further TOC entries (attributes of the clip mob), as
 // real databases carry them.
-void OmfAddMedia(OmfBuilder &b, const OmfMediaSpec &spec, bool withMediaData,
+void OmfAddMedia(OmfBuilder &b, const OmfMediaSpec &plan, bool withMediaData,
                  uint32_t fillerEntries = 0);
 
 // A single OMF media file.
-std::vector<uint8_t> BuildMediaFile(const OmfMediaSpec &spec, bool bigEndian = false);
+std::vector<uint8_t> BuildMediaFile(const OmfMediaSpec &plan, bool bigEndian = false);
 
 // count media with distinct keys, a few projects, mostly video with some audio of every
 // kind, sharing tapeCount tapes (0: none). Deterministic for a seed.

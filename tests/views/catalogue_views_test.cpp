@@ -291,7 +291,7 @@ TEST_F(CatalogueViewsTest, MediaDropAddsFilesAndFoldersCountingDown) {
     std::filesystem::path file =
         (i < 9 ? loose : loose / "Inner") / ("m" + std::to_string(i) + ".omf");
     std::filesystem::create_directories(file.parent_path());
-    ASSERT_TRUE(WriteFileBytes(file, BuildMediaFile(m.spec)));
+    ASSERT_TRUE(WriteFileBytes(file, BuildMediaFile(m.plan)));
     if (i < 9) paths.push_back(file.wstring());
   }
   paths.push_back((loose / "Inner").wstring());

@@ -18,7 +18,7 @@ namespace views_test {
 
 struct FolderMedia {
   std::string name; // file name in the folder
-  OmfMediaSpec spec;
+  OmfMediaSpec plan;
   bool inDatabase = true; // described by the folder's "msmMMOB.mdb"
   bool onDisk = true;     // the media file itself is in the folder
 };
@@ -28,14 +28,14 @@ inline FolderMedia Media(const char *name, const char *project, uint32_t number,
                          uint32_t clipUsage = 7, OmfMediaKind kind = OmfMediaKind::Video) {
   FolderMedia m;
   m.name = name;
-  m.spec.kind = kind;
-  m.spec.project = project;
-  m.spec.clipName = std::string("Clip of ") + name;
-  m.spec.clipUsage = clipUsage;
-  m.spec.fileMobKey = {0x100 + number, 0x060A2B34};
-  m.spec.clipMobKey = {0x200 + number, 0x060A2B34};
-  m.spec.tapeKey = {0x300 + number % 2, 0x060A2B34};
-  m.spec.tapeName = number % 2 == 0 ? "Tape A" : "Tape B";
+  m.plan.kind = kind;
+  m.plan.project = project;
+  m.plan.clipName = std::string("Clip of ") + name;
+  m.plan.clipUsage = clipUsage;
+  m.plan.fileMobKey = {0x100 + number, 0x060A2B34};
+  m.plan.clipMobKey = {0x200 + number, 0x060A2B34};
+  m.plan.tapeKey = {0x300 + number % 2, 0x060A2B34};
+  m.plan.tapeName = number % 2 == 0 ? "Tape A" : "Tape B";
   return m;
 }
 
@@ -50,12 +50,12 @@ inline bool WriteMediaFolder(const std::filesystem::path &folder, const char *in
   for (const FolderMedia &m : media) {
     PmrEntry entry;
     entry.name = m.name;
-    entry.project = m.spec.project;
-    entry.mediaId = m.spec.fileMobKey;
-    entry.clipMobKey = m.spec.clipMobKey;
+    entry.project = m.plan.project;
+    entry.mediaId = m.plan.fileMobKey;
+    entry.clipMobKey = m.plan.clipMobKey;
     PmrAdd(index, entry);
-    if (m.inDatabase) described.push_back(m.spec);
-    if (m.onDisk && !WriteFileBytes(folder / m.name, BuildMediaFile(m.spec))) return false;
+    if (m.inDatabase) described.push_back(m.plan);
+    if (m.onDisk && !WriteFileBytes(folder / m.name, BuildMediaFile(m.plan))) return false;
   }
   return WriteFileBytes(folder / indexName, index.bytes) &&
          WriteMediaDatabase(folder / "msmMMOB.mdb", described);

@@ -1,0 +1,51 @@
+// What the OMF structure viewer shows, made without a window: the labels of object and
+// property items, the objects a reference property leads to, and the hex dump lines of a
+// TOC entry and its value. The viewer's window only places these in its tree and console.
+//
+// Everything reads the container open in the given parser and obeys the reader's value
+// bounds; nothing follows references by itself, so a damaged or cyclic file costs one level
+// per request.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "inspection/name_dictionary.h"
+
+struct MediaFileParser;
+
+inline constexpr uint32_t kViewLabelChars = 512; // 511 characters and a terminator
+inline constexpr int32_t kObjectItem = -1;       // the entry of an object item
+
+struct ViewItem {
+  wchar_t label[kViewLabelChars];
+  int32_t entry; // TOC entry of a property item; kObjectItem for an object item
+  uint32_t bold; // object items and reference properties
+};
+
+// True for the four types whose values name other objects.
+bool IsReferenceType(uint32_t typeId);
+
+// The object's item: its name (the first of its name, attribute name, mob name and path
+// properties that reads non-empty), "[ ID=0x%X ]" and its class. 0 when the parser holds
+// no entries or the object is not in the file.
+int MakeObjectItem(MediaFileParser &parser, uint32_t objectId, ViewItem *item);
+
+// One item per property of the object, in table order; none without a dictionary or when
+// the object is not in the file.
+void MakePropertyItems(MediaFileParser &parser, NameDictionary *names, uint32_t objectId,
+                       std::vector<ViewItem> *items);
+
+// The objects that the reference property at entry leads to, in the order they are shown
+// (object IDs, possibly repeated or absent from the file). Empty for anything that is not a
+// reference with a value.
+void ReferencedObjects(MediaFileParser &parser, int32_t entry, std::vector<uint32_t> *objects);
+
+// The dump of entry as console lines: its 24 bytes and, when its value is stored in the
+// file, the whole value, 16 bytes a line. Nothing for entry -1 or an entry of object 0.
+using DumpLineSink = void (*)(void *context, const wchar_t *line);
+void DumpEntryLines(MediaFileParser &parser, int32_t entry, DumpLineSink sink, void *context);
+
+// One dump line of up to 16 bytes: "| %-52s| %-20s|" of the hex and character columns.
+inline constexpr uint32_t kDumpLineChars = 80;
+void FormatDumpLine(const uint8_t *bytes, uint32_t count, wchar_t line[kDumpLineChars]);

@@ -1,0 +1,262 @@
+// The structure viewer's window-free logic: item labels, the objects behind references,
+// hex dump lines and the name dictionary, on generated containers and the real ones.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "inspection/bento_constants.h"
+#include "inspection/container_files.h"
+#include "inspection/name_dictionary.h"
+#include "inspection/structure_view.h"
+#include "support/bento_writer.h"
+#include "support/realdata.h"
+
+namespace {
+
+constexpr uint32_t kMob = 0x20000;
+constexpr uint32_t kLocator = 0x20001;
+constexpr uint32_t kUnnamedType = 0x10500;
+constexpr uint32_t kPropData = 0x10600;
+
+bool StartsWith(const std::wstring &text, const std::wstring &start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+
+std::vector<std::wstring> Lines(MediaFileParser &parser, int32_t entry) {
+  std::vector<std::wstring> lines;
+  DumpEntryLines(
+      parser, entry,
+      [](void *context, const wchar_t *line) {
+        static_cast<std::vector<std::wstring> *>(context)->push_back(line);
+      },
+      &lines);
+  return lines;
+}
+
+struct StructureViewTest : ::testing::Test {
+  ContainerFiles files;
+  std::unique_ptr<MediaFileParser> parser = std::make_unique<MediaFileParser>();
+  NameDictionary *names = nullptr;
+  ~StructureViewTest() override { DestroyNameDictionary(names); }
+
+  // Object 1 with references of each kind, a named mob and an unnamed locator.
+  BentoWriter Container() {
+    BentoWriter w = BentoBegin();
+    std::vector<uint8_t> clips = BentoMobList(w, {{7, 8, kMob}, {9, 9, 0x29999}});
+    std::vector<uint8_t> sources = BentoMobList(w, {{7, 8, kLocator}});
+    BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+    BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST, clips.data(), clips.size());
+    BentoAddStored(w, 1, PROP_SOURCE_MOB_LIST, TYPE_MOB_INDEX_LIST, sources.data(), sources.size());
+    std::vector<uint8_t> uid = BentoMobId(7, 8);
+    BentoAddStored(w, 1, 0x10700, TYPE_UID, uid.data(), uid.size());
+    BentoAddName(w, PROP_MOB_NAME, false, "OMFI:MOBJ:Name");
+    BentoAddName(w, PROP_CLASS, false, "OMFI:OOBJ:ObjClass");
+    BentoAddName(w, TYPE_STRING, true, "omfi:String");
+    BentoAddName(w, TYPE_CLASS_ID, true, "omfi:ClassID");
+    BentoAddName(w, TYPE_OBJECT_REF_ARRAY, true, "omfi:ObjRefArray");
+    BentoAddCode(w, kMob, PROP_CLASS, TYPE_CLASS_ID, "MDES");
+    BentoAddStored(w, kMob, PROP_MOB_NAME, TYPE_STRING, "Clip 1", 7);
+    BentoAddImmediateU32(w, kMob, kPropData, kUnnamedType, 7);
+    // Three elements announced, two held.
+    std::vector<uint8_t> refs = BentoRefArray(w, {kLocator, 0x2FFFF, kMob});
+    refs.resize(2 + 2 * 8);
+    BentoAddStored(w, kMob, PROP_MOB_SLOTS, TYPE_OBJECT_REF_ARRAY, refs.data(), refs.size());
+    std::vector<uint8_t> twenty(20);
+    for (size_t i = 0; i < twenty.size(); ++i) twenty[i] = static_cast<uint8_t>(0x10 + i);
+    BentoAddStored(w, kMob, kPropData, kUnnamedType, twenty.data(), twenty.size());
+    BentoAddCode(w, kLocator, PROP_CLASS, TYPE_CLASS_ID, "WINL");
+    BentoAddImmediateU32(w, kLocator, PROP_MOB_DESCRIPTOR, TYPE_OBJECT_REF, kMob);
+    return w;
+  }
+
+  void Open(const BentoWriter &w) {
+    ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
+    BuildNameDictionary(*parser, &names);
+    ASSERT_NE(nullptr, names);
+  }
+
+  std::vector<ViewItem> Properties(uint32_t objectId) {
+    std::vector<ViewItem> items;
+    MakePropertyItems(*parser, names, objectId, &items);
+    return items;
+  }
+
+  std::vector<uint32_t> Referenced(int32_t entry) {
+    std::vector<uint32_t> objects;
+    ReferencedObjects(*parser, entry, &objects);
+    return objects;
+  }
+};
+
+TEST_F(StructureViewTest, ObjectLabelsShowNameIdAndClass) {
+  Open(Container());
+  ViewItem item;
+  ASSERT_EQ(1, MakeObjectItem(*parser, kMob, &item));
+  EXPECT_EQ(std::wstring(L"Clip 1[ ID=0x20000 ]MDES"), item.label);
+  EXPECT_EQ(kObjectItem, item.entry);
+  EXPECT_EQ(1u, item.bold);
+  ASSERT_EQ(1, MakeObjectItem(*parser, kLocator, &item));
+  EXPECT_EQ(std::wstring(L"[ ID=0x20001 ]WINL"), item.label);
+  ASSERT_EQ(1, MakeObjectItem(*parser, 1, &item));
+  EXPECT_EQ(std::wstring(L"[ ID=0x1 ]HEAD"), item.label);
+  EXPECT_EQ(0, MakeObjectItem(*parser, 0x2FFFF, &item)) << "a reference to a missing object";
+}
+
+TEST_F(StructureViewTest, PropertyLabelsByType) {
+  Open(Container());
+  std::vector<ViewItem> items = Properties(kMob);
+  ASSERT_EQ(5u, items.size());
+  EXPECT_EQ(std::wstring(L"OMFI:OOBJ:ObjClass  ( omfi:ClassID )MDES"), items[0].label);
+  EXPECT_EQ(std::wstring(L"OMFI:MOBJ:Name  ( omfi:String )[ext] \"Clip 1\""), items[1].label);
+  // Neither the property nor the type has a name.
+  EXPECT_EQ(std::wstring(L"(  )=[ val 0x7 :len 0x4 ]"), items[2].label);
+  EXPECT_EQ(std::wstring(L"( omfi:ObjRefArray )[ext]"), items[3].label);
+  EXPECT_EQ(1u, items[3].bold);
+  EXPECT_EQ(0u, items[2].bold);
+  const TocEntry &stored = parser->GetEntry(static_cast<uint32_t>(items[4].entry));
+  wchar_t expected[64];
+  std::swprintf(expected, 64, L"(  )[ext]=[ off 0x%X :len 0x14 ]", stored.value);
+  EXPECT_EQ(std::wstring(expected), items[4].label);
+  for (size_t i = 0; i < items.size(); ++i)
+    EXPECT_EQ(parser->FirstEntryOfObject(kMob) + static_cast<int32_t>(i), items[i].entry);
+  EXPECT_TRUE(Properties(0x2FFFF).empty());
+}
+
+TEST_F(StructureViewTest, ReferencesLeadToTheirObjectsOnly) {
+  Open(Container());
+  const int32_t mob = parser->FirstEntryOfObject(kMob);
+  const int32_t head = 0;
+  // Only the two elements that the value holds, the missing object among them.
+  EXPECT_EQ((std::vector<uint32_t>{kLocator, 0x2FFFF}), Referenced(mob + 3));
+  EXPECT_EQ((std::vector<uint32_t>{kMob, 0x29999}), Referenced(head + 1));
+  EXPECT_EQ(std::vector<uint32_t>{kMob}, Referenced(parser->FirstEntryOfObject(kLocator) + 1));
+  // A UID found in both the clip and the source mob index gives both objects.
+  EXPECT_EQ((std::vector<uint32_t>{kMob, kLocator}), Referenced(head + 3));
+  // Not references, or nothing to read.
+  EXPECT_TRUE(Referenced(mob + 1).empty());
+  EXPECT_TRUE(Referenced(-1).empty());
+  EXPECT_TRUE(Referenced(100000).empty());
+}
+
+TEST_F(StructureViewTest, DumpLineColumns) {
+  uint8_t bytes[16];
+  for (int i = 0; i < 16; ++i) bytes[i] = static_cast<uint8_t>(0x41 + i);
+  bytes[1] = 0x1F;
+  bytes[2] = 0x1E;
+  wchar_t line[kDumpLineChars];
+  FormatDumpLine(bytes, 16, line);
+  EXPECT_EQ(std::wstring(L"| 41 1F 1E 44  45 46 47 48  49 4A 4B 4C  4D 4E 4F 50  | A\x1F.D EFGH "
+                         L"IJKL MNOP |"),
+            line);
+  FormatDumpLine(bytes, 4, line);
+  EXPECT_EQ(L"| 41 1F 1E 44  " + std::wstring(39, L' ') + L"| A\x1F.D " + std::wstring(15, L' ') +
+                L"|",
+            line);
+}
+
+TEST_F(StructureViewTest, DumpOfAStoredValueOfTwentyBytes) {
+  Open(Container());
+  const int32_t entry = parser->FirstEntryOfObject(kMob) + 4;
+  std::vector<std::wstring> lines = Lines(*parser, entry);
+  ASSERT_EQ(7u, lines.size());
+  EXPECT_EQ(L"-----------------------TOC hex dump-----------------------", lines[0]);
+  EXPECT_TRUE(StartsWith(lines[1], L"| 00 00 02 00  00 06 01 00  00 05 01 00 ")) << lines[1];
+  EXPECT_EQ(L"| 14 00 00 00  01 00 00 00  " + std::wstring(26, L' ') + L"| .... .... " +
+                std::wstring(10, L' ') + L"|",
+            lines[2]);
+  EXPECT_EQ(L"-----------------------Ext obj dump-----------------------", lines[3]);
+  EXPECT_TRUE(StartsWith(lines[4], L"| 10 11 12 13  14 15 16 17  18 19 1A 1B  1C 1D 1E 1F  | "));
+  EXPECT_EQ(L"| 20 21 22 23  " + std::wstring(39, L' ') + L"|  !\"# " + std::wstring(15, L' ') +
+                L"|",
+            lines[5]);
+  EXPECT_EQ(L"-----------------------End hex dump-----------------------", lines[6]);
+
+  // An immediate entry dumps its 24 bytes only; an object item dumps nothing.
+  EXPECT_EQ(4u, Lines(*parser, entry - 2).size());
+  EXPECT_TRUE(Lines(*parser, kObjectItem).empty());
+}
+
+TEST_F(StructureViewTest, DictionaryKeepsTheFirstNameAndCutsLongNames) {
+  BentoWriter first = BentoBegin();
+  BentoAddCode(first, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoAddName(first, 0x10010, false, "First:Name");
+  BentoAddName(first, 0x10011, false, std::string(300, 'x'));
+  BentoAddName(first, CM_StdObjID_TOC, false, "NotTheStandardName");
+  Open(first);
+  BentoWriter second = BentoBegin();
+  BentoAddCode(second, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoAddName(second, 0x10010, false, "Second:Name");
+  BentoAddName(second, 0x10012, true, "Second:Type");
+  Open(second);
+
+  EXPECT_STREQ("First:Name", LookupName(names, 0x10010));
+  EXPECT_EQ(std::string(259, 'x'), LookupName(names, 0x10011));
+  EXPECT_STREQ("Second:Type", LookupName(names, 0x10012));
+  EXPECT_STREQ("CM_StdObjID_TOC", LookupName(names, CM_StdObjID_TOC));
+  EXPECT_EQ(kStandardNameCount + 3, names->count);
+  EXPECT_EQ(nullptr, LookupName(names, 0x10013));
+}
+
+TEST_F(StructureViewTest, NothingWithoutEntries) {
+  BentoWriter w = BentoBegin();
+  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoLabel other;
+  other.majorVersion = 3; // opened without entries
+  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w, other)));
+  BuildNameDictionary(*parser, &names);
+  EXPECT_EQ(kStandardNameCount, names->count);
+  ViewItem item;
+  EXPECT_EQ(0, MakeObjectItem(*parser, 1, &item));
+  EXPECT_TRUE(Properties(1).empty());
+  EXPECT_TRUE(Lines(*parser, 0).empty());
+}
+
+// Every object reachable one level from object 1 of the real version-1 containers gets its
+// items, every reference is followed once and every entry dumps.
+TEST(StructureViewRealData, VersionOneContainersBrowse) {
+  const char *files[] = {"omfkt22/Complx1x.omf", "omfkt22/DupMob1x.omf", "omfkt22/Film1x.omf",
+                         "omfkt22/ManyO1x.omf",  "omfkt22/NgCloneX.omf", "omfkt22/Patch1x.omf",
+                         "omfkt22/PatchIMA.omf", "omfkt22/PrivR1x.omf",  "omfkt22/Simple1x.omf",
+                         "omfkt22/TstAttr1x.omf"};
+  auto parser = std::make_unique<MediaFileParser>();
+  NameDictionary *names = nullptr;
+  int opened = 0;
+  for (const char *name : files) {
+    const std::filesystem::path file = RealdataFile(name);
+    if (file.empty()) continue;
+    ASSERT_EQ(1, parser->OpenMediaFile(file.wstring().c_str())) << name;
+    ++opened;
+    BuildNameDictionary(*parser, &names);
+    ASSERT_NE(nullptr, names);
+    EXPECT_GT(names->count, kStandardNameCount) << name;
+
+    ViewItem head;
+    ASSERT_EQ(1, MakeObjectItem(*parser, 1, &head)) << name;
+    std::vector<ViewItem> items;
+    MakePropertyItems(*parser, names, 1, &items);
+    ASSERT_FALSE(items.empty()) << name;
+    size_t lines = 0;
+    for (const ViewItem &item : items) {
+      std::vector<uint32_t> objects;
+      ReferencedObjects(*parser, item.entry, &objects);
+      for (uint32_t id : objects) {
+        ViewItem object;
+        std::vector<ViewItem> properties;
+        if (MakeObjectItem(*parser, id, &object))
+          MakePropertyItems(*parser, names, id, &properties);
+      }
+    }
+    for (uint32_t i = 0; i < parser->entryCount; ++i) {
+      DumpEntryLines(
+          *parser, static_cast<int32_t>(i),
+          [](void *context, const wchar_t *) { ++*static_cast<size_t *>(context); }, &lines);
+    }
+    EXPECT_GE(lines, 3u * parser->entryCount) << name;
+  }
+  DestroyNameDictionary(names);
+  if (opened == 0) GTEST_SKIP() << "the real containers are not beside the repository";
+}
+
+} // namespace
