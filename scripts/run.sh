@@ -8,6 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${ORVALIS_BUILD_ROOT:-$root/build}
+. "$root/scripts/release_common.sh"
 dir=$build_root/release
 install=1
 for arg in "$@"; do
@@ -30,23 +31,9 @@ if [ $install = 1 ]; then
 fi
 
 echo "== building the Release orvalis.exe"
-if [ ! -f "$dir/build.ninja" ]; then
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-fi
-cmake --build "$dir" --target orvalis demo_drive -j "${ORVALIS_JOBS:-$(nproc)}"
+build_release "$dir" orvalis demo_drive
 exe=$dir/bin/orvalis.exe
-
-export WINEPREFIX=$dir/wineprefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "== preparing the Wine prefix (the first time takes about a minute)"
-  mkdir -p "$WINEPREFIX"
-  "$wine" wineboot -i </dev/null >/dev/null 2>&1
-fi
+use_wine_prefix "$dir/wineprefix"
 
 # The demo media drive: written once, then left as the user's experiments change it.
 drive=$build_root/demo-drive
@@ -64,21 +51,8 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 # No display: a virtual screen, and Wine's own desktop window so that frames are drawn.
-xvfb_pid=""
-for n in $(seq 131 160); do
-  [ -e /tmp/.X$n-lock ] && continue
-  Xvfb :$n -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-  xvfb_pid=$!
-  sleep 1
-  if kill -0 $xvfb_pid 2>/dev/null; then export DISPLAY=:$n; break; fi
-  xvfb_pid=""
-done
-[ -n "$xvfb_pid" ] || { echo "could not start Xvfb" >&2; exit 1; }
-stop() {
-  "$(dirname "$wine")/wineserver" -k >/dev/null 2>&1 || true
-  kill "$xvfb_pid" >/dev/null 2>&1 || true
-}
-trap stop EXIT
+trap stop_wine_and_display EXIT
+start_virtual_display 131 1280x800x24
 echo "== no display: starting Orvalis under Xvfb on $DISPLAY"
 "$wine" explorer /desktop=Orvalis,1280x800 "$exe" </dev/null >/dev/null 2>&1 &
 sleep "${ORVALIS_SCREENSHOT_DELAY:-12}"

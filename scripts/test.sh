@@ -67,13 +67,13 @@ mkdir -p "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== preparing the Wine prefix"
   "$wine_dir/wine64" wineboot -i </dev/null >/dev/null 2>&1
-  # No crash dialog or debugger: a crashing test must just end.
-  "$wine_dir/wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-    </dev/null >/dev/null 2>&1
 else
   # Starts Wine's background services now, detached, so that no test inherits them.
   "$wine_dir/wine64" wineboot </dev/null >/dev/null 2>&1
 fi
+# No crash dialog or debugger, whoever made the prefix: a crashing test must just end.
+"$wine_dir/wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+  </dev/null >/dev/null 2>&1
 
 status=0
 passed=0

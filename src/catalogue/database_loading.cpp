@@ -159,7 +159,9 @@ void LoadAll() {
     platform::ProgressOverallPos(1);
   }
 
+  parser.wholeFileLimit = kDatabaseImageLimit;
   ReadEntries(catalogue, *index, parser, *work);
+  parser.wholeFileLimit = 0;
   parser.ReleaseParserMemory();
   platform::ProgressItemPos(0);
   platform::ProgressOverallPos(2);

@@ -62,6 +62,7 @@ template <typename E> struct PooledTree {
   Node sentinel; // every missing child; the empty tree
   Node *root;
   Node *cursor;
+  Node *greatest; // the last tree node in order; keys arriving in order hang from it directly
   LessFunction less;
   EqualFunction equal;
   ReleaseFunction release;
@@ -79,6 +80,7 @@ template <typename E> struct PooledTree {
     copy(&sentinel.element, nullptr);
     root = &sentinel;
     cursor = &sentinel;
+    greatest = &sentinel;
   }
   ~PooledTree() { Destroy(); }
   PooledTree(const PooledTree &) = delete; // nodes point at the sentinel inside the tree
@@ -203,6 +205,7 @@ template <typename E> struct PooledTree {
     count = 0;
     root = &sentinel;
     cursor = &sentinel;
+    greatest = &sentinel;
   }
 
   // Clear, then free every block from the last back to the first.
@@ -276,9 +279,12 @@ private:
   }
 
   E *Place(E *key, bool unique) {
-    Node *parent;
-    bool goLeft;
-    Node *head = Descend(key, &parent, &goLeft); // the key's group when there is one
+    Node *parent = greatest;
+    bool goLeft = false;
+    Node *head = nullptr; // the key's group when there is one
+    // Tables are mostly written in key order: a key after every stored one needs no descent.
+    if (greatest == &sentinel || !less(&greatest->element, key))
+      head = Descend(key, &parent, &goLeft);
     if (head != nullptr) {
       if (unique) return &head->element;
       parent = ChainEnd(head);
@@ -301,10 +307,12 @@ private:
     }
     if (parent == nullptr) {
       root = node;
+      greatest = node;
     } else if (goLeft) {
       parent->left = node;
     } else {
       parent->right = node;
+      if (parent == greatest) greatest = node;
     }
     Rebalance(node);
     return &node->element;

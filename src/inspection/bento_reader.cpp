@@ -62,7 +62,7 @@ int MediaFileParser::FillMobIndex(MobIndex *index, uint32_t entry) {
   if (index->capacity < count) index->Grow(count - index->capacity);
   for (uint32_t k = 0; k < count; ++k) {
     const uint32_t at = 2 + kMobIndexRecordSize * k;
-    if (at + 16 > length) break;
+    if (length < 16 || at > length - 16) break;
     MobIndexElement element = {
         {ReadLittle32(valueBuffer + at + 4), ReadLittle32(valueBuffer + at + 8)},
         ReadLittle32(valueBuffer + at + 12)};
@@ -114,8 +114,10 @@ uint32_t MediaFileParser::ReadValue(uint32_t index) {
     std::memcpy(valueBuffer, &entry.value, length);
   } else {
     // A short read leaves zeros where the bytes are missing.
-    reader.Seek(entry.value, SEEK_FROM_START);
-    reader.Read(valueBuffer, length);
+    if (imageLoaded && entry.value <= imageSize && length <= imageSize - entry.value)
+      std::memcpy(valueBuffer, image + entry.value, length);
+    else
+      ReadAt(entry.value, valueBuffer, length);
     if (!littleEndian &&
         (entry.typeId == TYPE_OBJECT_REF_ARRAY || entry.typeId == TYPE_MOB_INDEX_LIST)) {
       const uint8_t first = valueBuffer[0];

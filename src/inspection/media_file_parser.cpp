@@ -47,13 +47,15 @@ MediaFileParser g_catalogueParser;
 MediaFileParser g_viewerParser;
 
 MediaFileParser::MediaFileParser()
-    : fileSize(0), tocCapacity(0), tocBuffer(nullptr), entries(nullptr), littleEndian(0),
+    : fileSize(0), tocCapacity(0), tocDirty(0), tocBuffer(nullptr), entries(nullptr),
+      littleEndian(0),
       objectIndex(kObjectIndexGrowth, ObjectLess, ObjectEqual, ZeroFillElement, CopyOrZeroElement),
       objectCount(0), valueCapacity(0), emptyEntry{}, currentEntry(&emptyEntry), label{},
       clipMobIndex(kClipMobGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
       sourceMobIndex(kSourceMobGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
       mediaDataIndex(kMediaDataGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
-      valueBuffer(nullptr), valueLength(0), valid(0), open(0), entryCount(0), results{} {
+      valueBuffer(nullptr), valueLength(0), valid(0), open(0), entryCount(0), results{},
+      wholeFileLimit(0), image(nullptr), imageCapacity(0), imageSize(0), imageLoaded(0) {
   clipMobIndex.Grow(10);
   sourceMobIndex.Grow(20);
   mediaDataIndex.Grow(8);
@@ -76,7 +78,9 @@ void MediaFileParser::ResetParser() {
   valid = 0;
   open = 0;
   entryCount = 0;
-  if (tocBuffer != nullptr) std::memset(tocBuffer, 0, tocCapacity);
+  // Only the bytes a load wrote are cleared: a large table is not zeroed twice per file.
+  if (tocBuffer != nullptr) std::memset(tocBuffer, 0, tocDirty);
+  tocDirty = 0;
   std::memset(&label, 0, sizeof label);
   clipMobIndex.Clear();
   sourceMobIndex.Clear();
@@ -85,6 +89,8 @@ void MediaFileParser::ResetParser() {
   objectCount = 0;
   valueLength = 0;
   currentEntry = &emptyEntry;
+  imageLoaded = 0;
+  imageSize = 0;
 }
 
 void MediaFileParser::ReleaseParserMemory() {
@@ -97,6 +103,10 @@ void MediaFileParser::ReleaseParserMemory() {
   tocBuffer = nullptr;
   entries = nullptr;
   tocCapacity = 0;
+  tocDirty = 0;
+  std::free(image);
+  image = nullptr;
+  imageCapacity = 0;
 }
 
 void MediaFileParser::EnsureTocBuffer() {
@@ -104,7 +114,33 @@ void MediaFileParser::EnsureTocBuffer() {
   if (tocBuffer == nullptr) {
     tocBuffer = static_cast<uint8_t *>(ParserAllocate(0));
     tocCapacity = 0;
+    tocDirty = 0;
   }
+}
+
+// Reads the part of the file before the TOC, where the values lie, into the image when the
+// file is small enough; 0 when nothing is kept, and values are then read one by one.
+int MediaFileParser::LoadImage() {
+  imageLoaded = 0;
+  imageSize = 0;
+  const uint64_t size = label.tocOffset; // inside the file, checked by the caller
+  if (wholeFileLimit == 0 || fileSize > wholeFileLimit || size == 0) return 0;
+  if (imageCapacity < size) {
+    uint8_t *grown = static_cast<uint8_t *>(ParserAllocate(static_cast<size_t>(size)));
+    if (grown == nullptr) return 0; // reading value by value needs no more memory
+    std::free(image);
+    image = grown;
+    imageCapacity = size;
+  }
+  if (!ReadAt(0, image, static_cast<uint32_t>(size))) return 0;
+  imageSize = size;
+  imageLoaded = 1;
+  return 1;
+}
+
+int MediaFileParser::ReadAt(uint64_t offset, void *destination, uint32_t count) {
+  reader.Seek(static_cast<int64_t>(offset), SEEK_FROM_START);
+  return reader.Read(destination, count) == count ? 1 : 0;
 }
 
 int MediaFileParser::OpenMediaFile(const wchar_t *path) {
@@ -145,9 +181,11 @@ int MediaFileParser::OpenMediaFile(const wchar_t *path) {
     std::free(tocBuffer);
     tocBuffer = grown;
     tocCapacity = tocSize;
+    tocDirty = tocSize; // a new buffer holds whatever the allocator left in it
   }
-  reader.Seek(label.tocOffset, SEEK_FROM_START);
-  if (reader.Read(tocBuffer, tocSize) != tocSize) {
+  if (tocDirty < tocSize) tocDirty = tocSize;
+  LoadImage();
+  if (!ReadAt(label.tocOffset, tocBuffer, tocSize)) {
     ResetParser();
     return 0;
   }

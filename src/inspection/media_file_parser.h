@@ -15,6 +15,8 @@
 
 inline constexpr uint32_t kParserTextChars = 260;
 inline constexpr uint32_t kInitialValueCapacity = 16384;
+// Media databases up to this size are read in one piece while the catalogue loads.
+inline constexpr uint64_t kDatabaseImageLimit = 64ull << 20;
 
 // The last 24 bytes of a container. Read as little-endian whatever the byte order says.
 struct ContainerLabel {
@@ -80,6 +82,7 @@ struct MediaFileParser {
   BufferedFileReader reader;
   uint64_t fileSize;
   uint32_t tocCapacity;
+  uint32_t tocDirty; // bytes at the start of the TOC buffer that may not be zero
   uint8_t *tocBuffer;
   const TocEntry *entries; // the TOC buffer seen as entries
   uint32_t littleEndian;
@@ -98,6 +101,14 @@ struct MediaFileParser {
   uint32_t open;
   uint32_t entryCount;
   ParserResults results;
+  // A media database of at most this size (0: never) has the bytes before its TOC read in
+  // one piece, so that describing thousands of media costs one read instead of a seek and a
+  // read per value. Media files, whose essence need not be read, are opened with 0.
+  uint64_t wholeFileLimit;
+  uint8_t *image; // the file's first imageSize bytes while imageLoaded; reused, only grows
+  uint64_t imageCapacity;
+  uint64_t imageSize;
+  uint32_t imageLoaded;
 
   MediaFileParser();
   ~MediaFileParser();
@@ -115,6 +126,9 @@ struct MediaFileParser {
   void ReleaseParserMemory();
   // ResetParser; makes sure a (possibly empty) TOC buffer exists.
   void EnsureTocBuffer();
+  int LoadImage(); // after the label is read
+  // 1 when count bytes at offset were read.
+  int ReadAt(uint64_t offset, void *destination, uint32_t count);
 
   // ---- Container access (bento_reader.cpp) ----
   void IndexToc();

@@ -44,9 +44,8 @@ size_t Utf8ToWide(const char *text, wchar_t *out, size_t outSize);
 // What the catalogue's searches and loads need from the file system. Paths are wide text of at
 // most kPathBufferChars - 1 characters; joining refuses, rather than truncates, a path that
 // would not fit. On Windows the walks are FindFirstFileW / FindFirstFileExW; on POSIX
-// opendir/readdir with lstat, matching patterns by the Windows wildcard rules. Symbolic
-// links are reported with kAttributeReparsePoint (never followed), so a walk can skip links
-// that lead back up the tree.
+// opendir/readdir with lstat. Symbolic links are reported with kAttributeReparsePoint (never
+// followed), so a walk can skip links that lead back up the tree.
 constexpr uint32_t kPathBufferChars = 260;
 #ifdef _WIN32
 constexpr wchar_t kPathSeparator = L'\\';
@@ -61,20 +60,29 @@ constexpr uint32_t kAttributeReparsePoint = 0x400;
 
 // One entry of a folder listing.
 struct FindData {
-  uint32_t attributes;              // never 0 for an entry that exists
-  uint64_t size;                    // bytes
-  uint64_t created;                 // creation file time: 100 ns units since 1601-01-01 UTC
-  wchar_t name[kPathBufferChars];   // the entry's name, no folder
+  uint32_t attributes;            // never 0 for an entry that exists
+  uint64_t size;                  // bytes
+  uint64_t created;               // creation file time: 100 ns units since 1601-01-01 UTC
+  wchar_t name[kPathBufferChars]; // the entry's name, no folder
 };
 
 using FindHandle = intptr_t;
 constexpr FindHandle kInvalidFind = -1;
 
-// Starts listing the entries of folder that match pattern ("*.*", "*.pmr", "*.??"; the
-// system's wildcard rules). directoriesOnly asks the system to limit the search to folders
-// (FindExSearchLimitToDirectories); callers still check the attribute, as the limit is only
-// advice. Fills *data with the first match; kInvalidFind when there is none or the folder
-// cannot be listed.
+// The Windows wildcard rules ("*.*", "*.pmr", "*.??"): '*' any run of characters, '?' one
+// character or none before a dot or the end, a '.' before a wildcard or the end also matches
+// the end of a name, a '*' before a dot stops at the name's last dot; letters compare without
+// regard to case. So "*.??" selects names with an extension of at most two characters and
+// names without one ("MXF", "1"). 1 when name matches pattern.
+int MatchesWildcard(const wchar_t *name, const wchar_t *pattern);
+
+// Starts listing the entries of folder that match pattern. The program applies the pattern
+// itself (MatchesWildcard) to everything the system lists, so that every system selects the
+// same names: Wine's own matcher takes '?' as exactly one character and so would skip the
+// "MXF" and "1" folders of a media drive. directoriesOnly asks the system to limit the search
+// to folders (FindExSearchLimitToDirectories); callers still check the attribute, as the
+// limit is only advice. Fills *data with the first match; kInvalidFind when there is none or
+// the folder cannot be listed.
 FindHandle FindFirst(const wchar_t *folder, const wchar_t *pattern, int directoriesOnly,
                      FindData *data);
 // The next match into *data; 0 at the end.
@@ -135,11 +143,11 @@ int ErrorStreamIsTerminal();
 // window; orvalis-cli: standard error). Without receivers every call does nothing and the
 // cancel checks answer 0.
 struct HostHooks {
-  void (*logLine)(const wchar_t *text);                 // one log line
-  void (*logError)(const wchar_t *tag, uint32_t code);  // "%s : error %d: %s"; code 0 adds nothing
-  void (*logShow)();                                    // show / hide the log
+  void (*logLine)(const wchar_t *text);                // one log line
+  void (*logError)(const wchar_t *tag, uint32_t code); // "%s : error %d: %s"; code 0 adds nothing
+  void (*logShow)();                                   // show / hide the log
   void (*logHide)();
-  void (*progressStart)();                              // open the (hidden) progress display
+  void (*progressStart)(); // open the (hidden) progress display
   void (*progressShow)();
   void (*progressClose)();
   void (*progressTitle)(const wchar_t *text);
@@ -149,8 +157,8 @@ struct HostHooks {
   void (*progressItemTotal)(uint64_t total);
   void (*progressItemPos)(uint64_t pos);
   void (*progressShowCancel)();
-  int (*cancelRequested)();                             // the Cancel button was confirmed
-  int (*pollUserCancel)();                              // a key press confirmed as "cancel"
+  int (*cancelRequested)(); // the Cancel button was confirmed
+  int (*pollUserCancel)();  // a key press confirmed as "cancel"
 };
 
 // Installs the receivers (null members stay no-ops) and returns the previous set.

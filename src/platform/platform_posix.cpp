@@ -12,10 +12,15 @@ namespace platform {
 
 int CompareNoCase(const wchar_t *a, const wchar_t *b) {
   for (;; ++a, ++b) {
+    // Equal characters need no case folding: file names share long prefixes, and the records
+    // tree compares them on every insertion and look-up.
+    if (*a == *b) {
+      if (*a == 0) return 0;
+      continue;
+    }
     wint_t ca = std::towlower(static_cast<wint_t>(*a));
     wint_t cb = std::towlower(static_cast<wint_t>(*b));
     if (ca != cb) return ca < cb ? -1 : 1;
-    if (ca == 0) return 0;
   }
 }
 
@@ -79,8 +84,7 @@ int ReadFileAtPointer(FileHandle file, void *destination, uint32_t count, uint32
 
 // ---- Folder walks, file facts, paths, drives and the clock ---------------------------------
 // Listings use opendir/readdir and look at each entry with lstat semantics, so a symbolic link
-// is reported as a reparse point and never followed by a walk. Patterns follow the Windows
-// wildcard rules, so "*.??" and "*.*" select here what they select on Windows.
+// is reported as a reparse point and never followed by a walk.
 #include <dirent.h>
 #include <sys/statvfs.h>
 #include <time.h>
@@ -97,68 +101,6 @@ namespace {
 
 constexpr size_t kNativePathBytes = 4096;
 constexpr uint64_t kUnixEpochInFileTime = 116444736000000000ull; // 1970-01-01 in 100 ns units
-
-// The Windows wildcard rules: '?' becomes "any character, or nothing before a dot or the
-// end"; a '.' before '?', '*' or the end matches a dot or the end of the name; a '*' before
-// a dot stops at the name's last dot.
-constexpr wchar_t kAnyRun = 1, kRunToLastDot = 2, kOneOrNone = 3, kDotOrEnd = 4;
-
-void TranslatePattern(const wchar_t *pattern, wchar_t *out, size_t outSize) {
-  size_t n = 0;
-  for (const wchar_t *p = pattern; *p != 0 && n + 1 < outSize; ++p) {
-    wchar_t c = *p;
-    if (c == L'?')
-      c = kOneOrNone;
-    else if (c == L'*')
-      c = p[1] == L'.' ? kRunToLastDot : kAnyRun;
-    else if (c == L'.' && (p[1] == L'?' || p[1] == L'*' || p[1] == 0))
-      c = kDotOrEnd;
-    out[n++] = c;
-  }
-  out[n] = 0;
-}
-
-// Patterns are short and built by the program, so plain backtracking is bounded in practice.
-bool MatchFrom(const wchar_t *p, const wchar_t *n, const wchar_t *lastDot) {
-  for (;;) {
-    switch (*p) {
-    case 0:
-      return *n == 0;
-    case kAnyRun:
-    case kRunToLastDot:
-      for (const wchar_t *k = n;; ++k) {
-        if (MatchFrom(p + 1, k, lastDot)) return true;
-        if (*k == 0 || (*p == kRunToLastDot && k == lastDot)) return false;
-      }
-    case kOneOrNone:
-      if (*n == 0 || *n == L'.') {
-        while (*p == kOneOrNone) ++p;
-        continue;
-      }
-      ++p, ++n;
-      continue;
-    case kDotOrEnd:
-      if (*n == L'.') {
-        ++p, ++n;
-        continue;
-      }
-      if (*n == 0) {
-        ++p;
-        continue;
-      }
-      return false;
-    default:
-      if (std::towlower(static_cast<wint_t>(*p)) != std::towlower(static_cast<wint_t>(*n)))
-        return false;
-      ++p, ++n;
-      continue;
-    }
-  }
-}
-
-bool MatchesPattern(const wchar_t *name, const wchar_t *translated) {
-  return MatchFrom(translated, name, std::wcsrchr(name, L'.'));
-}
 
 uint64_t ToFileTime(int64_t seconds, int64_t nanoseconds) {
   int64_t units = seconds * 10000000 + nanoseconds / 100;
@@ -184,8 +126,7 @@ uint32_t AttributesOf(uint32_t mode, int directoryFd, const char *name) {
 int EntryFacts(int directoryFd, const char *name, FindData *data) {
   uint32_t mode;
   struct statx extra;
-  if (statx(directoryFd, name, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &extra) ==
-      0) {
+  if (statx(directoryFd, name, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &extra) == 0) {
     mode = extra.stx_mode;
     data->size = extra.stx_size;
     const struct statx_timestamp &when =
@@ -217,13 +158,18 @@ int NextMatch(PosixFind *find, FindData *data) {
       continue;
     FindData found{};
     if (Utf8ToWide(entry->d_name, found.name, kPathBufferChars) >= kPathBufferChars) continue;
-    if (!MatchesPattern(found.name, find->pattern)) continue;
+    if (!MatchesWildcard(found.name, find->pattern)) continue;
     if (!EntryFacts(dirfd(find->dir), entry->d_name, &found)) continue;
     if (find->directoriesOnly && (found.attributes & kAttributeDirectory) == 0) continue;
     *data = found;
     return 1;
   }
   return 0;
+}
+
+void CopyPattern(const wchar_t *pattern, wchar_t (&out)[kPathBufferChars]) {
+  std::wcsncpy(out, pattern, kPathBufferChars - 1);
+  out[kPathBufferChars - 1] = 0;
 }
 
 bool ToNative(const wchar_t *path, char *out) {
@@ -240,7 +186,7 @@ FindHandle FindFirst(const wchar_t *folder, const wchar_t *pattern, int director
   if (find == nullptr) return kInvalidFind;
   find->dir = opendir(native[0] != 0 ? native : ".");
   find->directoriesOnly = directoriesOnly;
-  TranslatePattern(pattern, find->pattern, kPathBufferChars);
+  CopyPattern(pattern, find->pattern);
   if (find->dir == nullptr || !NextMatch(find, data)) {
     if (find->dir != nullptr) closedir(find->dir);
     delete find;
@@ -398,6 +344,8 @@ uint64_t Milliseconds() {
   return static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
 }
 
-int ErrorStreamIsTerminal() { return isatty(STDERR_FILENO) ? 1 : 0; }
+int ErrorStreamIsTerminal() {
+  return isatty(STDERR_FILENO) ? 1 : 0;
+}
 
 } // namespace platform

@@ -5,15 +5,20 @@
 
 namespace platform {
 
-int CompareNoCase(const wchar_t *a, const wchar_t *b) { return StrCmpIW(a, b); }
-int CompareCase(const wchar_t *a, const wchar_t *b) { return StrCmpW(a, b); }
+int CompareNoCase(const wchar_t *a, const wchar_t *b) {
+  return StrCmpIW(a, b);
+}
+int CompareCase(const wchar_t *a, const wchar_t *b) {
+  return StrCmpW(a, b);
+}
 
 // ---- Files for reading ----------------------------------------------------------------------
 
 FileHandle OpenFileForReading(const wchar_t *path) {
   if (path == nullptr) return kInvalidFile;
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
+  HANDLE file =
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return kInvalidFile;
   return reinterpret_cast<FileHandle>(file);
 }
@@ -56,6 +61,7 @@ int ReadFileAtPointer(FileHandle file, void *destination, uint32_t count, uint32
 // The search text is built here, not with PathAppendW, so that a folder just below the
 // path limit can still be listed; the names found are joined by the callers with PathJoin.
 #include <cwchar>
+#include <new>
 
 namespace platform {
 namespace {
@@ -70,38 +76,67 @@ void CopyFindData(const WIN32_FIND_DATAW &found, FindData *data) {
   data->name[kPathBufferChars - 1] = 0;
 }
 
+// A search lists everything ("*") and keeps what matches the pattern by the Windows rules.
+struct Win32Find {
+  HANDLE handle;
+  wchar_t pattern[kPathBufferChars];
+};
+
+int NextMatch(Win32Find *find, FindData *data) {
+  WIN32_FIND_DATAW found;
+  while (FindNextFileW(find->handle, &found)) {
+    if (!MatchesWildcard(found.cFileName, find->pattern)) continue;
+    CopyFindData(found, data);
+    return 1;
+  }
+  return 0;
+}
+
 } // namespace
 
 FindHandle FindFirst(const wchar_t *folder, const wchar_t *pattern, int directoriesOnly,
                      FindData *data) {
-  if (folder == nullptr || pattern == nullptr) return kInvalidFind;
-  wchar_t search[2 * kPathBufferChars];
+  if (folder == nullptr || pattern == nullptr || std::wcslen(pattern) >= kPathBufferChars)
+    return kInvalidFind;
+  wchar_t search[kPathBufferChars + 2];
   size_t length = std::wcslen(folder);
-  size_t added = std::wcslen(pattern);
-  bool separator = length > 0 && folder[length - 1] != L'\\' && folder[length - 1] != L'/';
-  if (length + 1 + added >= 2 * kPathBufferChars) return kInvalidFind;
+  if (length >= kPathBufferChars) return kInvalidFind;
   std::wmemcpy(search, folder, length);
-  if (separator) search[length++] = L'\\';
-  std::wmemcpy(search + length, pattern, added + 1);
+  if (length > 0 && folder[length - 1] != L'\\' && folder[length - 1] != L'/')
+    search[length++] = L'\\';
+  search[length++] = L'*';
+  search[length] = 0;
 
+  Win32Find *find = new (std::nothrow) Win32Find{};
+  if (find == nullptr) return kInvalidFind;
+  std::wmemcpy(find->pattern, pattern, std::wcslen(pattern) + 1);
   WIN32_FIND_DATAW found;
-  HANDLE find = directoriesOnly ? FindFirstFileExW(search, FindExInfoBasic, &found,
-                                                   FindExSearchLimitToDirectories, nullptr, 0)
-                                : FindFirstFileW(search, &found);
-  if (find == INVALID_HANDLE_VALUE) return kInvalidFind;
-  CopyFindData(found, data);
+  find->handle = directoriesOnly ? FindFirstFileExW(search, FindExInfoBasic, &found,
+                                                    FindExSearchLimitToDirectories, nullptr, 0)
+                                 : FindFirstFileW(search, &found);
+  if (find->handle == INVALID_HANDLE_VALUE) {
+    delete find;
+    return kInvalidFind;
+  }
+  if (MatchesWildcard(found.cFileName, find->pattern)) {
+    CopyFindData(found, data);
+  } else if (!NextMatch(find, data)) {
+    FindClose(find->handle);
+    delete find;
+    return kInvalidFind;
+  }
   return reinterpret_cast<FindHandle>(find);
 }
 
 int FindNext(FindHandle find, FindData *data) {
-  WIN32_FIND_DATAW found;
-  if (find == kInvalidFind || !FindNextFileW(reinterpret_cast<HANDLE>(find), &found)) return 0;
-  CopyFindData(found, data);
-  return 1;
+  return find != kInvalidFind && NextMatch(reinterpret_cast<Win32Find *>(find), data) ? 1 : 0;
 }
 
-void FindEnd(FindHandle find) {
-  if (find != kInvalidFind) FindClose(reinterpret_cast<HANDLE>(find));
+void FindEnd(FindHandle handle) {
+  if (handle == kInvalidFind) return;
+  Win32Find *find = reinterpret_cast<Win32Find *>(handle);
+  FindClose(find->handle);
+  delete find;
 }
 
 int LookUpEntry(const wchar_t *path, FindData *data) {
@@ -115,8 +150,12 @@ int LookUpEntry(const wchar_t *path, FindData *data) {
   return 1;
 }
 
-int PathExists(const wchar_t *path) { return PathFileExistsW(path) ? 1 : 0; }
-int IsDirectory(const wchar_t *path) { return PathIsDirectoryW(path) ? 1 : 0; }
+int PathExists(const wchar_t *path) {
+  return PathFileExistsW(path) ? 1 : 0;
+}
+int IsDirectory(const wchar_t *path) {
+  return PathIsDirectoryW(path) ? 1 : 0;
+}
 
 int PathJoin(wchar_t *path, const wchar_t *more) {
   // PathAppendW drops the leading backslashes of more and writes one separator.
@@ -129,11 +168,19 @@ int PathJoin(wchar_t *path, const wchar_t *more) {
   return PathAppendW(path, more) ? 1 : 0;
 }
 
-void RemoveFileName(wchar_t *path) { PathRemoveFileSpecW(path); }
-const wchar_t *FileNameOf(const wchar_t *path) { return PathFindFileNameW(path); }
-const wchar_t *ExtensionOf(const wchar_t *path) { return PathFindExtensionW(path); }
+void RemoveFileName(wchar_t *path) {
+  PathRemoveFileSpecW(path);
+}
+const wchar_t *FileNameOf(const wchar_t *path) {
+  return PathFindFileNameW(path);
+}
+const wchar_t *ExtensionOf(const wchar_t *path) {
+  return PathFindExtensionW(path);
+}
 
-int SetCurrentFolder(const wchar_t *path) { return SetCurrentDirectoryW(path) ? 1 : 0; }
+int SetCurrentFolder(const wchar_t *path) {
+  return SetCurrentDirectoryW(path) ? 1 : 0;
+}
 uint32_t GetCurrentFolder(wchar_t *buffer, uint32_t chars) {
   return GetCurrentDirectoryW(chars, buffer);
 }
@@ -154,9 +201,13 @@ int GetDriveSpace(const wchar_t *root, uint64_t *freeToCaller, uint64_t *total,
   return 1;
 }
 
-uint32_t GetDriveKind(const wchar_t *root) { return GetDriveTypeW(root); }
+uint32_t GetDriveKind(const wchar_t *root) {
+  return GetDriveTypeW(root);
+}
 
-uint64_t Milliseconds() { return GetTickCount64(); }
+uint64_t Milliseconds() {
+  return GetTickCount64();
+}
 
 int ErrorStreamIsTerminal() {
   DWORD mode;

@@ -18,7 +18,14 @@ bool IsRowSelected(int row) {
          0;
 }
 
+// Selection commands change many rows: the list is drawn once at their end.
+void BeginSelectionCommand() {
+  g_shell.SyncEnabled = 0;
+  HoldRedraw(g_shell.filesList, true);
+}
+
 void EndSelectionCommand() {
+  HoldRedraw(g_shell.filesList, false);
   g_shell.StatusDirty = 1;
   g_shell.SyncEnabled = 1;
 }
@@ -33,21 +40,21 @@ bool DescribeRow(int row, MediaRecord *record) {
 } // namespace
 
 void SelectAllFiles() {
-  g_shell.SyncEnabled = 0;
+  BeginSelectionCommand();
   // Row by row, so that each row's size reaches SelectedBytes.
   for (int row = 0; row < RowCount(); ++row) SetRowSelected(g_shell.filesList, row, true);
   EndSelectionCommand();
 }
 
 void InvertFilesSelection() {
-  g_shell.SyncEnabled = 0;
+  BeginSelectionCommand();
   for (int row = 0; row < RowCount(); ++row)
     SetRowSelected(g_shell.filesList, row, !IsRowSelected(row));
   EndSelectionCommand();
 }
 
 void SelectPrecomputes() {
-  g_shell.SyncEnabled = 0;
+  BeginSelectionCommand();
   OpenProgress();
   SetProgressInfo(L"Selecting Precomputes");
   ShowProgress();

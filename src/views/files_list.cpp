@@ -38,6 +38,13 @@ enum FilesColumnIndex {
   kSourceColumn,
 };
 
+// The Files list's own state beyond its control.
+struct FilesView {
+  int removedRow; // where the last removed row stood
+};
+
+FilesView g_filesView;
+
 constexpr UINT kSizeChars = 60;
 constexpr size_t kDateChars = 59;
 
@@ -119,6 +126,27 @@ uint64_t SumSelectedBytes() {
   }
 }
 
+// The row of a record, or -1. Rows are unique per record, so wherever the search starts it
+// finds the same row. A project's rows are removed in the order in which they were
+// appended, so the next one usually stands where the last one was removed: the search
+// starts there and wraps around, instead of walking every row before it each time.
+int FindRecordRow(const MediaRecord *record) {
+  LVFINDINFOW find{};
+  find.flags = LVFI_PARAM | LVFI_WRAP;
+  find.lParam = reinterpret_cast<LPARAM>(record->self);
+  int count = static_cast<int>(SendMessageW(g_shell.filesList, LVM_GETITEMCOUNT, 0, 0));
+  int start = g_filesView.removedRow - 1; // the search begins after this row
+  if (start < -1 || start >= count) start = -1;
+  int row = static_cast<int>(
+      SendMessageW(g_shell.filesList, LVM_FINDITEMW, start, reinterpret_cast<LPARAM>(&find)));
+  if (row < 0 && start != -1) { // a list control that does not wrap
+    find.flags = LVFI_PARAM;
+    row = static_cast<int>(
+        SendMessageW(g_shell.filesList, LVM_FINDITEMW, -1, reinterpret_cast<LPARAM>(&find)));
+  }
+  return row;
+}
+
 } // namespace
 
 void SetupFilesColumns() {
@@ -164,17 +192,14 @@ void AddRecordToFilesList(const MediaRecord *record) {
 
 void RemoveRecordFromFilesList(const MediaRecord *record) {
   if (record == nullptr) return;
-  LVFINDINFOW find{};
-  find.flags = LVFI_PARAM;
-  find.lParam = reinterpret_cast<LPARAM>(record->self);
-  int row = static_cast<int>(
-      SendMessageW(g_shell.filesList, LVM_FINDITEMW, -1, reinterpret_cast<LPARAM>(&find)));
+  int row = FindRecordRow(record);
   if (row < 0) return;
   // A deleted row reports no selection change, so a selected one is unselected first and
   // its size leaves SelectedBytes the usual way.
   if (SendMessageW(g_shell.filesList, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED)
     SetRowSelected(g_shell.filesList, row, false);
   SendMessageW(g_shell.filesList, LVM_DELETEITEM, row, 0);
+  g_filesView.removedRow = row;
   SendMessageW(g_shell.overallBar, PBM_STEPIT, 0, 0);
   g_shell.ListedBytes -= record->size;
 }
@@ -293,6 +318,11 @@ MediaRecord *FilesListRecord(int row) {
   if (!SendMessageW(g_shell.filesList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
     return nullptr;
   return reinterpret_cast<MediaRecord *>(item.lParam);
+}
+
+void HoldRedraw(HWND list, bool hold) {
+  SendMessageW(list, WM_SETREDRAW, hold ? FALSE : TRUE, 0);
+  if (!hold) InvalidateRect(list, nullptr, TRUE);
 }
 
 void SetRowSelected(HWND list, int row, bool selected) {

@@ -32,5 +32,8 @@ void BuildStatusLine(); // "%s in %d items" or "%s in %d selected items"
 bool ShowOnlyExistingFiles();
 // The record behind a row, or none.
 MediaRecord *FilesListRecord(int row);
+// Stops and restarts a list's drawing around a change of many rows, which would otherwise
+// be drawn row by row.
+void HoldRedraw(HWND list, bool hold);
 // Selects or unselects one row; the list reports it to the main window like a click.
 void SetRowSelected(HWND list, int row, bool selected);

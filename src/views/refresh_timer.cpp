@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr uint32_t kBarLimit = 65535; // the bar's range is 16 bits wide
+constexpr uint32_t kBarLimit = 65535;  // the bar's range is 16 bits wide
+constexpr DWORD kBarPaintPeriod = 100; // ms between two paintings of the stepping bar
 
 // The bar counts the project's records, its range halved until it fits 16 bits; every
 // record still steps it by one.
@@ -19,12 +20,26 @@ void PrepareBar(uint32_t records) {
   SendMessageW(g_shell.overallBar, PBM_SETSTEP, 1, 0);
 }
 
+// Every record steps the bar, but a bar that draws itself at each step would cost more
+// than the rows: it is drawn at most every 100 ms while a project is applied.
+void PaintBar(DWORD *lastPaint) {
+  DWORD now = GetTickCount();
+  if (now - *lastPaint < kBarPaintPeriod) return;
+  *lastPaint = now;
+  HoldRedraw(g_shell.overallBar, false);
+  UpdateWindow(g_shell.overallBar);
+  HoldRedraw(g_shell.overallBar, true);
+}
+
 // Adds or removes the rows of every record of the project, newest first.
 void ApplyProject(ProjectEntry *row, bool add) {
   PrepareBar(row->recordCount);
   if (add) ClearSortMarks(g_shell.filesList); // appended rows are in no sorted order
   if (row->firstNode != nullptr && row->firstNode->element != nullptr) {
     SetWindowTextW(g_shell.statusLine, row->firstNode->element->project);
+    HoldRedraw(g_shell.filesList, true);
+    HoldRedraw(g_shell.overallBar, true);
+    DWORD lastPaint = GetTickCount();
     ProjectIndex &index = g_catalogue.projectIndex;
     MediaRecord **record = index.SetCursor(row->firstNode);
     for (uint32_t i = 0; record != nullptr && i < row->recordCount; ++i) {
@@ -33,7 +48,10 @@ void ApplyProject(ProjectEntry *row, bool add) {
       else
         RemoveRecordFromFilesList(*record);
       record = index.FindNextEqual();
+      PaintBar(&lastPaint);
     }
+    HoldRedraw(g_shell.overallBar, false);
+    HoldRedraw(g_shell.filesList, false);
   }
   row->viewState = add ? kViewShown : kViewHidden;
   SendMessageW(g_shell.overallBar, PBM_SETPOS, 0, 0);

@@ -62,6 +62,35 @@ TEST(PooledTree, RandomInsertionsKeepTheRedBlackShape) {
   EXPECT_EQ(CheckInvariants(tree), nullptr);
 }
 
+// Keys in ascending order skip the descent; a key equal to the greatest, a smaller one or a
+// cleared tree must still land where a descent would put them.
+TEST(PooledTree, AscendingKeysMixedWithOthersStayOrdered) {
+  Items tree(300);
+  for (int round = 0; round < 2; ++round) {
+    tree.Clear();
+    std::vector<std::pair<int, int>> expected;
+    int id = 0;
+    auto put = [&](int key) {
+      ASSERT_NE(tree.Put(key, id), nullptr);
+      expected.push_back({key, -id});
+      ++id;
+    };
+    for (int k = 0; k < 1000; ++k) put(k);
+    put(999); // equal to the greatest: chained
+    put(-5);
+    for (int k = 1000; k < 2000; k += 2) put(k);
+    put(1001); // between two stored keys
+    for (int k = 2000; k < 2500; ++k) put(k);
+    Item again{2499, 99999};
+    EXPECT_EQ(tree.InsertUnique(&again)->id, id - 1);
+    ASSERT_EQ(CheckInvariants(tree), nullptr);
+    std::sort(expected.begin(), expected.end());
+    std::vector<int> ids;
+    for (auto &e : expected) ids.push_back(-e.second);
+    EXPECT_EQ(tree.Ids(), ids);
+  }
+}
+
 TEST(PooledTree, EqualKeysAreChainedNewestFirst) {
   Items tree(16);
   int keys[] = {2, 7, 7, 1, 7};

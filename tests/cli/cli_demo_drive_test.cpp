@@ -44,11 +44,6 @@ ScanOutput ParseScan(const std::string &text) {
 }
 
 TEST(CliDemoDrive, ScanTotalsMatchWhatTheDriveHolds) {
-#ifdef _WIN32
-  // Wine's FindFirstFileExW does not let "*.??" match folder names without an extension
-  // ("AVID MediaFiles"), as Windows does, so the walk below a dropped folder finds nothing.
-  if (RunningUnderWine()) GTEST_SKIP() << "Wine does not match \"*.??\" as Windows does";
-#endif
   ScratchDir dir;
   DemoDriveFacts facts;
   std::string why;

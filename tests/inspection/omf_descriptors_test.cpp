@@ -272,3 +272,32 @@ TEST_F(OmfDescriptorsTest, GeneratedMediaFilesOfEveryKind) {
 }
 
 } // namespace
+
+// A database read in one piece describes every media exactly as one read value by value,
+// in both byte orders; a file above the limit is read value by value.
+TEST(DatabaseImage, DescribesEveryMediaAsReadingValueByValue) {
+  ContainerFiles files;
+  const std::vector<OmfMediaSpec> media = GenerateMediaSpecs(60, 4, 7);
+  for (bool bigEndian : {false, true}) {
+    const std::filesystem::path database = files.dir.File(bigEndian ? "big.mdb" : "little.mdb");
+    ASSERT_TRUE(WriteMediaDatabase(database, media, 40, bigEndian));
+    std::vector<ParserResults> byValue;
+    for (uint64_t limit : {uint64_t{0}, kDatabaseImageLimit, uint64_t{64}}) {
+      auto parser = std::make_unique<MediaFileParser>();
+      parser->wholeFileLimit = limit;
+      ASSERT_EQ(1, parser->OpenMediaFile(database.wstring().c_str()));
+      EXPECT_EQ(limit == kDatabaseImageLimit ? 1u : 0u, parser->imageLoaded);
+      for (size_t i = 0; i < media.size(); ++i) {
+        parser->DescribeDatabaseMob(media[i].fileMobKey, media[i].clipMobKey);
+        if (limit == 0) {
+          byValue.emplace_back();
+          std::memcpy(&byValue.back(), &parser->results, sizeof(ParserResults)); // padding too
+          EXPECT_NE(0, parser->results.clipName[0]) << i;
+        } else {
+          EXPECT_EQ(0, std::memcmp(&byValue[i], &parser->results, sizeof(ParserResults)))
+              << "media " << i << (bigEndian ? " (big-endian)" : "");
+        }
+      }
+    }
+  }
+}

@@ -64,8 +64,8 @@ inline std::wstring ThroughZ(const fs::path &windowsPath) {
 }
 
 // Answers the dialogs whose texts hold `needle` with the given buttons, one after the
-// other. Questions beyond the list are answered Cancel and counted, so a faulty run ends
-// instead of hanging the suite.
+// other. Questions beyond the list, and any other dialog, are answered Cancel and counted,
+// so a faulty run ends instead of hanging the suite.
 class Answers {
 public:
   explicit Answers(std::vector<int> buttons, std::wstring needle = L"Are you sure")
@@ -80,16 +80,16 @@ public:
 
 private:
   void Serve() {
-    HWND last = nullptr;
     while (!stop_) {
-      HWND dialog = gui::FindDialog(needle_);
-      if (dialog != nullptr && (dialog != last || !IsWindow(last))) {
+      HWND dialog = gui::FindDialog();
+      if (dialog != nullptr) {
+        std::wstring texts = gui::DialogTexts(dialog);
         size_t index = texts_.size();
-        texts_.push_back(gui::DialogTexts(dialog));
-        int button = index < buttons_.size() ? buttons_[index] : IDCANCEL;
+        bool expected = texts.find(needle_) != std::wstring::npos && index < buttons_.size();
+        texts_.push_back(texts);
+        int button = expected ? buttons_[index] : IDCANCEL;
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-        last = dialog;
         // The next question is a new dialog: wait until this one is gone.
         while (!stop_ && IsWindow(dialog)) Sleep(5);
       }

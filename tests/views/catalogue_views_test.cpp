@@ -12,16 +12,6 @@
 namespace views_test {
 namespace {
 
-// A real click on a row of a list view, with Shift or Ctrl held when asked.
-void ClickRow(HWND list, int row, WPARAM keys = 0) {
-  RECT r{};
-  r.left = LVIR_LABEL;
-  SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
-  LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
-  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
-  SendMessageW(list, WM_LBUTTONUP, keys, at);
-}
-
 // A click on the check box of the tree's root item `index`.
 void ClickCheckBox(int index) {
   auto item =

@@ -51,6 +51,16 @@ inline void Select(HWND list, int row, bool selected = true) {
   SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
+// A real click on a row of a list view, with Shift or Ctrl held when asked.
+inline void ClickRow(HWND list, int row, WPARAM keys = 0) {
+  RECT r{};
+  r.left = LVIR_LABEL;
+  SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+  LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+  SendMessageW(list, WM_LBUTTONUP, keys, at);
+}
+
 inline bool IsSelected(HWND list, int row) {
   return (SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
 }
