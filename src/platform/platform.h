@@ -76,10 +76,11 @@ constexpr FindHandle kInvalidFind = -1;
 // names without one ("MXF", "1"). 1 when name matches pattern.
 int MatchesWildcard(const wchar_t *name, const wchar_t *pattern);
 
-// Starts listing the entries of folder that match pattern. The program applies the pattern
-// itself (MatchesWildcard) to everything the system lists, so that every system selects the
-// same names: Wine's own matcher takes '?' as exactly one character and so would skip the
-// "MXF" and "1" folders of a media drive. directoriesOnly asks the system to limit the search
+// Starts listing the entries of folder that match pattern. Windows applies the pattern
+// itself; elsewhere the program applies it (MatchesWildcard) to everything the system lists,
+// so that every system selects the same names: Wine's own matcher takes '?' as exactly one
+// character and so would skip the "MXF" and "1" folders of a media drive, and POSIX systems
+// have no matcher of these rules. directoriesOnly asks the system to limit the search
 // to folders (FindExSearchLimitToDirectories); callers still check the attribute, as the
 // limit is only advice. Fills *data with the first match; kInvalidFind when there is none or
 // the folder cannot be listed.

@@ -76,16 +76,29 @@ void CopyFindData(const WIN32_FIND_DATAW &found, FindData *data) {
   data->name[kPathBufferChars - 1] = 0;
 }
 
-// A search lists everything ("*") and keeps what matches the pattern by the Windows rules.
+// Windows applies a search's pattern itself. Wine does not follow all of its rules ("?" is
+// always one character there, so "*.??" misses "MXF" and "1"): under Wine a search lists
+// everything ("*") and keeps what matches the pattern by the Windows rules.
+bool SystemAppliesPatterns() {
+  static const bool windows =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
+  return windows;
+}
+
 struct Win32Find {
   HANDLE handle;
+  int filter; // 1 when the pattern is applied here
   wchar_t pattern[kPathBufferChars];
 };
+
+bool Kept(const Win32Find *find, const WIN32_FIND_DATAW &found) {
+  return find->filter == 0 || MatchesWildcard(found.cFileName, find->pattern);
+}
 
 int NextMatch(Win32Find *find, FindData *data) {
   WIN32_FIND_DATAW found;
   while (FindNextFileW(find->handle, &found)) {
-    if (!MatchesWildcard(found.cFileName, find->pattern)) continue;
+    if (!Kept(find, found)) continue;
     CopyFindData(found, data);
     return 1;
   }
@@ -98,17 +111,19 @@ FindHandle FindFirst(const wchar_t *folder, const wchar_t *pattern, int director
                      FindData *data) {
   if (folder == nullptr || pattern == nullptr || std::wcslen(pattern) >= kPathBufferChars)
     return kInvalidFind;
-  wchar_t search[kPathBufferChars + 2];
+  const int filter = SystemAppliesPatterns() ? 0 : 1;
+  const wchar_t *searched = filter ? L"*" : pattern;
+  wchar_t search[2 * kPathBufferChars + 1];
   size_t length = std::wcslen(folder);
   if (length >= kPathBufferChars) return kInvalidFind;
   std::wmemcpy(search, folder, length);
   if (length > 0 && folder[length - 1] != L'\\' && folder[length - 1] != L'/')
     search[length++] = L'\\';
-  search[length++] = L'*';
-  search[length] = 0;
+  std::wmemcpy(search + length, searched, std::wcslen(searched) + 1);
 
   Win32Find *find = new (std::nothrow) Win32Find{};
   if (find == nullptr) return kInvalidFind;
+  find->filter = filter;
   std::wmemcpy(find->pattern, pattern, std::wcslen(pattern) + 1);
   WIN32_FIND_DATAW found;
   find->handle = directoriesOnly ? FindFirstFileExW(search, FindExInfoBasic, &found,
@@ -118,7 +133,7 @@ FindHandle FindFirst(const wchar_t *folder, const wchar_t *pattern, int director
     delete find;
     return kInvalidFind;
   }
-  if (MatchesWildcard(found.cFileName, find->pattern)) {
+  if (Kept(find, found)) {
     CopyFindData(found, data);
   } else if (!NextMatch(find, data)) {
     FindClose(find->handle);
