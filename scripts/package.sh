@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Release orvalis.exe and orvalis-cli.exe and packs them with README.md, the
-# pictures it shows (docs/*.png) and LICENSE into build/orvalis-<version>-win64.zip. The version is the project version in
-# CMakeLists.txt; the script stops when the version information inside either executable
-# says otherwise, so a package never carries programs of another version than its name.
+# pictures it shows (docs/*.png) and LICENSE into build/orvalis-<version>-win64.zip. The
+# version is the project version in CMakeLists.txt; the script stops when the version
+# information inside either executable says otherwise, so a package never carries programs
+# of another version than its name.
 # ORVALIS_BUILD_ROOT chooses the build folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
