@@ -312,17 +312,8 @@ LRESULT CALLBACK MountToolWndProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (LOWORD(wParam) != 0) break;
     OnCommand(wParam, lParam);
     return 0;
-  case WM_PAINT:
-    PaintNothing(window);
-    return 0;
-  case WM_CLOSE:
-    DestroyWindow(window);
-    return 0;
-  case WM_NCDESTROY:
-    PostQuitMessage(0);
-    return 0;
   default:
     break;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return ThreadedToolDefault(window, message, wParam, lParam);
 }

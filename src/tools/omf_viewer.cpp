@@ -254,17 +254,8 @@ LRESULT CALLBACK OmfViewerWndProc(HWND window, UINT message, WPARAM wParam, LPAR
   case WM_WINDOWPOSCHANGED:
     OnWindowPosChanged(reinterpret_cast<const WINDOWPOS *>(lParam));
     return 0;
-  case WM_PAINT:
-    PaintNothing(window);
-    return 0;
-  case WM_CLOSE:
-    DestroyWindow(window);
-    return 0;
-  case WM_NCDESTROY:
-    PostQuitMessage(0);
-    return 0;
   default:
     break;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return ThreadedToolDefault(window, message, wParam, lParam);
 }

@@ -13,3 +13,19 @@ void PaintNothing(HWND window) {
   BeginPaint(window, &paint);
   EndPaint(window, &paint);
 }
+
+LRESULT ThreadedToolDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_PAINT:
+    PaintNothing(window);
+    return 0;
+  case WM_CLOSE:
+    DestroyWindow(window);
+    return 0;
+  case WM_NCDESTROY:
+    PostQuitMessage(0);
+    return 0;
+  default:
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+}

@@ -9,3 +9,8 @@ void RunToolLoop();
 
 // WM_PAINT of a window whose controls paint everything.
 void PaintNothing(HWND window);
+
+// The messages that the threaded tool windows answer alike: painting nothing, closing by
+// destruction, and ending their thread's loop when the window is gone; the rest goes to
+// DefWindowProcW.
+LRESULT ThreadedToolDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
