@@ -24,6 +24,17 @@ use_wine_prefix() {
     mkdir -p "$WINEPREFIX"
     "$wine" wineboot -i </dev/null >/dev/null 2>&1
   fi
+  add_prefix_fonts "$WINEPREFIX"
+}
+
+# Wine draws the caption buttons with the Marlett symbol font, and looks for it only in the
+# prefix's Fonts folder and fontconfig's folders; without it they show "0 2 r". Copies the
+# copy that Debian's fonts-wine package ships into the prefix $1, when it is there.
+add_prefix_fonts() {
+  local marlett=/usr/share/wine/fonts/marlett.ttf fonts="$1/drive_c/windows/Fonts"
+  if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    cp "$marlett" "$fonts/marlett.ttf"
+  fi
 }
 
 # Starts Xvfb with a screen of $2 (WxHxDEPTH) on the first free display from :$1 on and

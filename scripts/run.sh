@@ -18,7 +18,7 @@ for arg in "$@"; do
   esac
 done
 
-packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64 xvfb xauth)
+packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb xauth)
 if [ $install = 1 ]; then
   missing=()
   for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done

@@ -5,6 +5,7 @@
 # Options: --no-install (skip apt-get).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/release_common.sh" # add_prefix_fonts
 build_root=${ORVALIS_BUILD_ROOT:-$root/build}
 export ORVALIS_BUILD_ROOT=$build_root
 install=1
@@ -15,8 +16,8 @@ for arg in "$@"; do
   esac
 done
 
-packages=(cmake ninja-build g++ googletest libbenchmark-dev g++-mingw-w64-x86-64-posix wine64 xvfb xauth
-          clang libclang-rt-14-dev)
+packages=(cmake ninja-build g++ googletest libbenchmark-dev g++-mingw-w64-x86-64-posix wine64 fonts-wine
+          xvfb xauth clang libclang-rt-14-dev)
 if [ $install = 1 ]; then
   missing=()
   for p in "${packages[@]}"; do
@@ -71,6 +72,7 @@ else
   # Starts Wine's background services now, detached, so that no test inherits them.
   "$wine_dir/wine64" wineboot </dev/null >/dev/null 2>&1
 fi
+add_prefix_fonts "$WINEPREFIX"
 # No crash dialog or debugger, whoever made the prefix: a crashing test must just end.
 "$wine_dir/wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
   </dev/null >/dev/null 2>&1
