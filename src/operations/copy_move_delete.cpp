@@ -60,7 +60,7 @@ void BeginRun(const Run &run) {
     LogLine(run.targetFolder);
   }
   OpenProgress();
-  SetProgressOverallTotal(g_shell.SelectedBytes);
+  SetProgressOverallTotal(SelectedBytes());
   ShowProgressCancel();
   ShowProgress();
   ShowWindow(g_shell.mainWindow, SW_HIDE);

@@ -121,9 +121,9 @@ void CreateControls() {
   g_shell.overallBar =
       MakeControl(0, PROGRESS_CLASSW, L"Overall progress", PBS_SMOOTH, 301, 241, 100, 17, false);
   g_shell.statusLine = MakeControl(0, L"Static", L"Info:", SS_LEFT, 401, 241, W - 304, 17);
-  g_shell.filesList =
-      MakeControl(WS_EX_TRANSPARENT, WC_LISTVIEWW, L"Files",
-                  WS_VSCROLL | LVS_REPORT | LVS_SHOWSELALWAYS, 301, 258, W - 304, H - 260);
+  g_shell.filesList = MakeControl(WS_EX_TRANSPARENT, WC_LISTVIEWW, L"Files",
+                                  WS_VSCROLL | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 301,
+                                  258, W - 304, H - 260);
   SendMessageW(g_shell.filesList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_LABELTIP,
                LVS_EX_GRIDLINES | LVS_EX_LABELTIP);
 
@@ -241,13 +241,15 @@ void OnActivate(WPARAM wParam) {
     SetFocus(g_shell.searchButton);
 }
 
-bool OnNotify(const NMHDR *notification) {
+// The views' notifications; true with the result when one of them took it.
+bool OnNotify(const NMHDR *notification, LRESULT *result) {
+  *result = 0;
   if (notification->hwndFrom == g_shell.projectsList) {
     OnProjectsSelectionChanged(notification);
     return true;
   }
   if (notification->hwndFrom == g_shell.filesList) {
-    OnFilesSelectionChanged(notification);
+    *result = OnFilesListNotify(notification);
     return true;
   }
   return false;
@@ -346,9 +348,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   case WM_COMMAND:
     if (OnCommand(window, wParam, lParam)) return 0;
     break;
-  case WM_NOTIFY:
-    if (OnNotify(reinterpret_cast<const NMHDR *>(lParam))) return 0;
+  case WM_NOTIFY: {
+    LRESULT result;
+    if (OnNotify(reinterpret_cast<const NMHDR *>(lParam), &result)) return result;
     break;
+  }
   case WM_PAINT:
     OnPaint(window);
     return 0;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "views/view_state.h"
+
 struct ShellState {
   HINSTANCE instance;
   HFONT uiFont;   // every control of the main window and of the tools
@@ -30,11 +32,7 @@ struct ShellState {
   HWND filesList;
 
   UINT_PTR refreshTimerId;
-  uint32_t SyncEnabled; // refresh protocol of the views
-  uint32_t SyncBusy;
-  uint32_t StatusDirty;
-  uint64_t ListedBytes; // byte sums of the Files list
-  uint64_t SelectedBytes;
+  ViewState views;        // the views' rows, byte sums and refresh protocol
   wchar_t infoText[1024]; // shared by the info label and the status line
   RECT clientRect;        // measured again before every layout
   HBITMAP sortMarkBitmap;

@@ -6,28 +6,24 @@
 #include "operations/progress_window.h"
 #include "shell/shell_state.h"
 #include "views/files_list.h"
+#include "views/list_helpers.h"
 
 namespace {
 
 int RowCount() {
-  return static_cast<int>(SendMessageW(g_shell.filesList, LVM_GETITEMCOUNT, 0, 0));
-}
-
-bool IsRowSelected(int row) {
-  return (SendMessageW(g_shell.filesList, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) !=
-         0;
+  return ListRowCount(g_shell.filesList);
 }
 
 // Selection commands change many rows: the list is drawn once at their end.
 void BeginSelectionCommand() {
-  g_shell.SyncEnabled = 0;
+  HoldViewRefresh();
   HoldRedraw(g_shell.filesList, true);
 }
 
 void EndSelectionCommand() {
   HoldRedraw(g_shell.filesList, false);
-  g_shell.StatusDirty = 1;
-  g_shell.SyncEnabled = 1;
+  MarkStatusDirty();
+  ResumeViewRefresh();
 }
 
 // Reads the record's own header again; true (with its row rewritten) when that worked.
@@ -49,7 +45,7 @@ void SelectAllFiles() {
 void InvertFilesSelection() {
   BeginSelectionCommand();
   for (int row = 0; row < RowCount(); ++row)
-    SetRowSelected(g_shell.filesList, row, !IsRowSelected(row));
+    SetRowSelected(g_shell.filesList, row, !IsRowSelected(g_shell.filesList, row));
   EndSelectionCommand();
 }
 

@@ -1,16 +1,24 @@
-// The media list: rows, their texts, sorting and the byte sums of the status line.
+// The media list: its rows, their texts, sorting, and the byte sums of the status line.
+// The control is an owner-data list: the rows and their order live in g_shell.views.rows,
+// the control keeps only their number and selection, and it asks for a cell's text when it
+// draws it. Adding or removing a project's rows is then one change of the row count, and a
+// sort is a sort of the array, instead of twenty thousand texts written or moved.
 #include "views/files_list.h"
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <cwchar>
+#include <string_view>
+#include <unordered_map>
 
 #include "inspection/media_info_text.h"
 #include "shell/shell_state.h"
 #include "shell/window_helpers.h"
 #include "views/list_headers.h"
+#include "views/list_helpers.h"
 #include "views/view_state.h"
 
 namespace {
@@ -38,25 +46,15 @@ enum FilesColumnIndex {
   kSourceColumn,
 };
 
-// The Files list's own state beyond its control.
-struct FilesView {
-  int removedRow; // where the last removed row stood
-};
-
-FilesView g_filesView;
-
 constexpr UINT kSizeChars = 60;
 constexpr size_t kDateChars = 59;
 
-void SetCellText(int row, int column, const wchar_t *text) {
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = const_cast<wchar_t *>(text);
-  SendMessageW(g_shell.filesList, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+ViewState &Views() {
+  return g_shell.views;
 }
 
-void SetCellTextIfAny(int row, int column, const wchar_t *text) {
-  if (text[0] != 0) SetCellText(row, column, text);
+HWND List() {
+  return g_shell.filesList;
 }
 
 // "%d.%b.%Y/%H:%M:%S" of the creation time in local time; false when a conversion fails.
@@ -106,131 +104,294 @@ int CompareCompression(const MediaRecord *a, const MediaRecord *b) {
   return LargerFirst(FourCharValue(a->formatCode), FourCharValue(b->formatCode));
 }
 
-int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM column) {
-  return CompareRecords(reinterpret_cast<const MediaRecord *>(a),
-                        reinterpret_cast<const MediaRecord *>(b), static_cast<int>(column));
+int RowCount() {
+  return static_cast<int>(Views().rows.size());
 }
 
-int SelectedRowCount() {
-  return static_cast<int>(SendMessageW(g_shell.filesList, LVM_GETSELECTEDCOUNT, 0, 0));
+// Tells the control how many rows there are; `appended` keeps the rows on screen as they
+// are, since only rows past them are new.
+void TellRowCount(bool appended) {
+  SendMessageW(List(), LVM_SETITEMCOUNT, Views().rows.size(),
+               appended ? LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL : 0);
 }
 
-// The sum over the selected rows, for a change that the list reports for all rows at once.
-uint64_t SumSelectedBytes() {
-  uint64_t sum = 0;
-  for (int row = -1;;) {
-    row = static_cast<int>(
-        SendMessageW(g_shell.filesList, LVM_GETNEXTITEM, row, MAKELPARAM(LVNI_SELECTED, 0)));
-    if (row < 0) return sum;
-    if (const MediaRecord *record = FilesListRecord(row)) sum += record->size;
+// The one place where a row's selected flag and the selected byte sum change.
+void SetSelectedFlag(FilesRow &row, bool selected) {
+  if (row.selected == selected) return;
+  ViewState &views = Views();
+  row.selected = selected;
+  uint64_t size = row.record != nullptr ? row.record->size : 0;
+  if (selected) {
+    ++views.selectedRows;
+    views.selectedBytes += size;
+  } else {
+    --views.selectedRows;
+    views.selectedBytes -= size;
   }
+  views.statusDirty = true;
 }
 
-// The row of a record, or -1. Rows are unique per record, so wherever the search starts it
-// finds the same row. A project's rows are removed in the order in which they were
-// appended, so the next one usually stands where the last one was removed: the search
-// starts there and wraps around, instead of walking every row before it each time.
+// The control has no selected row: neither have the rows, and the sum is 0.
+void ForgetSelection() {
+  ViewState &views = Views();
+  if (views.selectedRows != 0)
+    for (FilesRow &row : views.rows) row.selected = false;
+  views.selectedRows = 0;
+  views.selectedBytes = 0;
+  views.statusDirty = true;
+}
+
+// Takes the selection of rows first to last (inclusive) from the control, for a change
+// that it reports for many rows at once.
+void ReadSelection(int first, int last) {
+  std::vector<FilesRow> &rows = Views().rows;
+  first = std::max(first, 0);
+  last = std::min(last, RowCount() - 1);
+  if (first == 0 && last == RowCount() - 1 && ListSelectedCount(List()) == RowCount()) {
+    for (FilesRow &row : rows) SetSelectedFlag(row, true);
+    return;
+  }
+  for (int i = first; i <= last; ++i) SetSelectedFlag(rows[i], IsRowSelected(List(), i));
+}
+
+// The row of a record, or -1.
 int FindRecordRow(const MediaRecord *record) {
-  LVFINDINFOW find{};
-  find.flags = LVFI_PARAM | LVFI_WRAP;
-  find.lParam = reinterpret_cast<LPARAM>(record->self);
-  int count = static_cast<int>(SendMessageW(g_shell.filesList, LVM_GETITEMCOUNT, 0, 0));
-  int start = g_filesView.removedRow - 1; // the search begins after this row
-  if (start < -1 || start >= count) start = -1;
-  int row = static_cast<int>(
-      SendMessageW(g_shell.filesList, LVM_FINDITEMW, start, reinterpret_cast<LPARAM>(&find)));
-  if (row < 0 && start != -1) { // a list control that does not wrap
-    find.flags = LVFI_PARAM;
-    row = static_cast<int>(
-        SendMessageW(g_shell.filesList, LVM_FINDITEMW, -1, reinterpret_cast<LPARAM>(&find)));
+  const std::vector<FilesRow> &rows = Views().rows;
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].record == record) return static_cast<int>(i);
+  return -1;
+}
+
+void SetFocusedRow(int row) {
+  LVITEMW item{};
+  item.stateMask = LVIS_FOCUSED;
+  item.state = LVIS_FOCUSED;
+  if (row >= 0) SendMessageW(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// Gives the control the rows' selection again after the rows moved (a sort, or rows taken
+// out before them); the sums do not change, so the control's reports are not counted.
+void RestoreControlSelection() {
+  ViewState &views = Views();
+  views.restoringSelection = true;
+  SetRowSelected(List(), -1, false);
+  if (views.selectedRows != 0 && views.selectedRows == views.rows.size()) {
+    SetRowSelected(List(), -1, true);
+  } else if (views.selectedRows != 0) {
+    for (size_t i = 0; i < views.rows.size(); ++i)
+      if (views.rows[i].selected) SetRowSelected(List(), static_cast<int>(i), true);
   }
-  return row;
+  views.restoringSelection = false;
+}
+
+const MediaRecord *RecordOfRow(int row) {
+  return row >= 0 && row < RowCount() ? Views().rows[row].record : nullptr;
+}
+
+void CopyText(wchar_t *text, int capacity, const wchar_t *from) {
+  lstrcpynW(text, from, capacity);
+}
+
+// Names match as the list's own search does: without regard to case, the whole name or,
+// for a search as the user types, its beginning.
+bool NameMatches(const MediaRecord *record, const LVFINDINFOW &find) {
+  if (find.psz == nullptr) return false;
+  int length = lstrlenW(find.psz);
+  int compared = (find.flags & LVFI_PARTIAL) != 0 ? length : -1;
+  if (compared >= 0 && lstrlenW(record->fileName) < length) return false;
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, record->fileName, compared, find.psz,
+                        compared) == CSTR_EQUAL;
+}
+
+bool RowMatches(const FilesRow &row, const LVFINDINFOW &find) {
+  if ((find.flags & LVFI_PARAM) != 0)
+    return row.record == reinterpret_cast<MediaRecord *>(find.lParam);
+  if ((find.flags & (LVFI_STRING | LVFI_PARTIAL)) != 0) return NameMatches(row.record, find);
+  return false;
+}
+
+// LVM_FINDITEM on the list: the search begins after `start` (-1: at the first row) and,
+// with LVFI_WRAP, goes on from the top.
+int FindRow(const NMLVFINDITEMW *search) {
+  const std::vector<FilesRow> &rows = Views().rows;
+  int count = RowCount();
+  int begin = search->iStart + 1;
+  if (begin < 0 || begin > count) begin = 0;
+  for (int i = begin; i < count; ++i)
+    if (RowMatches(rows[i], search->lvfi)) return i;
+  if ((search->lvfi.flags & LVFI_WRAP) != 0)
+    for (int i = 0; i < begin; ++i)
+      if (RowMatches(rows[i], search->lvfi)) return i;
+  return -1;
+}
+
+void OnGetDisplayInfo(NMLVDISPINFOW *request) {
+  LVITEMW &item = request->item;
+  const MediaRecord *record = RecordOfRow(item.iItem);
+  if (record == nullptr) return;
+  if ((item.mask & LVIF_PARAM) != 0) item.lParam = reinterpret_cast<LPARAM>(record);
+  if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0)
+    FormatRowText(record, item.iSubItem, item.pszText, item.cchTextMax);
+}
+
+void OnItemChanged(const NMLISTVIEW *change) {
+  if (Views().restoringSelection) return;
+  if (ListSelectedCount(List()) == 0) {
+    ForgetSelection();
+    return;
+  }
+  bool is;
+  if (!SelectionChanged(change, &is)) return;
+  if (change->iItem < 0)
+    ReadSelection(0, RowCount() - 1); // one report for every row
+  else if (change->iItem < RowCount())
+    SetSelectedFlag(Views().rows[change->iItem], is);
+}
+
+// A range of rows changed at once (Shift+click, a dragged rectangle).
+void OnRangeChanged(const NMLVODSTATECHANGE *change) {
+  if (Views().restoringSelection) return;
+  if (ListSelectedCount(List()) == 0) {
+    ForgetSelection();
+    return;
+  }
+  if (((change->uOldState ^ change->uNewState) & LVIS_SELECTED) == 0) return;
+  ReadSelection(change->iFrom, change->iTo);
+}
+
+// Steps the "Overall progress" bar once per row added or removed.
+void StepBar(size_t rows) {
+  if (rows != 0) SendMessageW(g_shell.overallBar, PBM_DELTAPOS, static_cast<WPARAM>(rows), 0);
 }
 
 } // namespace
 
 void SetupFilesColumns() {
-  g_shell.SyncEnabled = 0;
+  HoldViewRefresh();
   for (int i = 0; i < kFilesColumns; ++i)
-    InsertReportColumn(g_shell.filesList, i, kColumns[i].header, kColumns[i].width);
-  ClearSortMarks(g_shell.filesList);
-  g_shell.SyncEnabled = 1;
+    InsertReportColumn(List(), i, kColumns[i].header, kColumns[i].width);
+  ClearSortMarks(List());
+  ResumeViewRefresh();
 }
 
 void ClearFilesList() {
-  g_shell.SyncEnabled = 0;
-  RemoveHeaderBitmaps(g_shell.filesList);
+  HoldViewRefresh();
+  RemoveHeaderBitmaps(List());
   EmptyFilesList();
 }
 
 void EmptyFilesList() {
-  g_shell.SyncEnabled = 0;
-  SendMessageW(g_shell.filesList, LVM_DELETEALLITEMS, 0, 0);
-  g_shell.ListedBytes = 0;
-  g_shell.SelectedBytes = 0;
+  ViewState &views = Views();
+  HoldViewRefresh();
+  views.restoringSelection = true;
+  SendMessageW(List(), LVM_DELETEALLITEMS, 0, 0);
+  views.restoringSelection = false;
+  views.rows.clear();
+  views.selectedRows = 0;
+  views.listedBytes = 0;
+  views.selectedBytes = 0;
   HideAllProjects();
-  g_shell.StatusDirty = 1;
-  g_shell.SyncEnabled = 1;
+  MarkStatusDirty();
+  ResumeViewRefresh();
+}
+
+void AddRecordsToFilesList(std::span<MediaRecord *const> records) {
+  ViewState &views = Views();
+  bool onlyExisting = ShowOnlyExistingFiles();
+  size_t before = views.rows.size();
+  for (const MediaRecord *record : records) {
+    if (record == nullptr || (onlyExisting && record->attributes == 0)) continue;
+    views.rows.push_back({record->self, false});
+    views.listedBytes += record->size;
+  }
+  if (views.rows.size() == before) return;
+  StepBar(views.rows.size() - before);
+  TellRowCount(true);
+}
+
+void RemoveRecordsFromFilesList(std::span<MediaRecord *const> records) {
+  ViewState &views = Views();
+  std::vector<const MediaRecord *> gone;
+  gone.reserve(records.size());
+  for (const MediaRecord *record : records)
+    if (record != nullptr) gone.push_back(record->self);
+  std::sort(gone.begin(), gone.end());
+  bool hadSelection = views.selectedRows != 0;
+  size_t kept = 0;
+  for (FilesRow &row : views.rows) {
+    if (!std::binary_search(gone.begin(), gone.end(), row.record)) {
+      views.rows[kept++] = row;
+      continue;
+    }
+    SetSelectedFlag(row, false);
+    views.listedBytes -= row.record->size;
+  }
+  size_t removed = views.rows.size() - kept;
+  if (removed == 0) return;
+  views.rows.resize(kept);
+  if (views.selectedRows == 0) views.selectedBytes = 0;
+  StepBar(removed);
+  TellRowCount(false);
+  if (hadSelection) RestoreControlSelection();
+  MarkStatusDirty();
 }
 
 void AddRecordToFilesList(const MediaRecord *record) {
-  if (record == nullptr) return;
-  if (ShowOnlyExistingFiles() && record->attributes == 0) return;
-  SendMessageW(g_shell.overallBar, PBM_STEPIT, 0, 0);
-  int count = static_cast<int>(SendMessageW(g_shell.filesList, LVM_GETITEMCOUNT, 0, 0));
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = count + 1; // past the end: appended
-  item.pszText = const_cast<wchar_t *>(record->fileName);
-  item.lParam = reinterpret_cast<LPARAM>(record->self);
-  int row = static_cast<int>(
-      SendMessageW(g_shell.filesList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  if (row < 0) return;
-  g_shell.ListedBytes += record->size;
-  SetRecordRowTexts(row, record);
+  MediaRecord *one[] = {record != nullptr ? record->self : nullptr};
+  AddRecordsToFilesList(one);
 }
 
 void RemoveRecordFromFilesList(const MediaRecord *record) {
   if (record == nullptr) return;
-  int row = FindRecordRow(record);
+  int row = FindRecordRow(record->self);
   if (row < 0) return;
   // A deleted row reports no selection change, so a selected one is unselected first and
-  // its size leaves SelectedBytes the usual way.
-  if (SendMessageW(g_shell.filesList, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED)
-    SetRowSelected(g_shell.filesList, row, false);
-  SendMessageW(g_shell.filesList, LVM_DELETEITEM, row, 0);
-  g_filesView.removedRow = row;
-  SendMessageW(g_shell.overallBar, PBM_STEPIT, 0, 0);
-  g_shell.ListedBytes -= record->size;
+  // its size leaves the selected sum the usual way.
+  if (Views().rows[row].selected) SetRowSelected(List(), row, false);
+  SendMessageW(List(), LVM_DELETEITEM, row, 0); // the control moves the selection up
+  Views().rows.erase(Views().rows.begin() + row);
+  Views().listedBytes -= record->size;
+  StepBar(1);
 }
 
 void SetRecordRowTexts(int row, const MediaRecord *record) {
   if (row == -1 || record == nullptr) return;
-  SetCellText(row, kProjectColumn, record->project);
-  SetCellText(row, kPathColumn, record->folder);
-  SetCellTextIfAny(row, kNameInBinColumn, record->nameInBin);
-  SetCellTextIfAny(row, kSourceColumn, record->source);
+  SendMessageW(List(), LVM_REDRAWITEMS, row, row);
+}
 
-  wchar_t size[kSizeChars];
-  if (record->attributes != 0)
-    FormatByteSize(size, kSizeChars, record->size);
-  else
-    std::wcscpy(size, L"Not Exist");
-  SetCellText(row, kSizeColumn, size);
-
-  wchar_t compression[kCompressionTextChars + 2];
-  FormatCompressionText(compression, record->compressionId, record->formatCode, record->unitSize,
-                        record->mediaType);
-  SetCellText(row, kCompressionColumn, compression);
-
-  if (record->clipUsage == kClipUsageSource)
-    SetCellText(row, kTypeColumn, L"Source");
-  else if (record->clipUsage == kClipUsagePrecomp)
-    SetCellText(row, kTypeColumn, L"Precomp");
-
-  wchar_t date[kDateChars];
-  if (record->created != 0 && FormatCreationDate(record->created, date, kDateChars))
-    SetCellText(row, kCreatedColumn, date);
+void FormatRowText(const MediaRecord *record, int column, wchar_t *text, int capacity) {
+  if (capacity <= 0) return;
+  text[0] = 0;
+  wchar_t work[kPathChars];
+  switch (column) {
+  case kFileNameColumn:
+    return CopyText(text, capacity, record->fileName);
+  case kNameInBinColumn:
+    return CopyText(text, capacity, record->nameInBin);
+  case kSizeColumn:
+    if (record->attributes == 0) return CopyText(text, capacity, L"Not Exist");
+    return CopyText(text, capacity, FormatByteSize(work, kSizeChars, record->size));
+  case kCompressionColumn:
+    FormatCompressionText(work, record->compressionId, record->formatCode, record->unitSize,
+                          record->mediaType);
+    return CopyText(text, capacity, work);
+  case kPathColumn:
+    return CopyText(text, capacity, record->folder);
+  case kTypeColumn:
+    if (record->clipUsage == kClipUsageSource) return CopyText(text, capacity, L"Source");
+    if (record->clipUsage == kClipUsagePrecomp) return CopyText(text, capacity, L"Precomp");
+    return;
+  case kCreatedColumn:
+    if (record->created != 0 && FormatCreationDate(record->created, work, kDateChars))
+      CopyText(text, capacity, work);
+    return;
+  case kProjectColumn:
+    return CopyText(text, capacity, record->project);
+  case kSourceColumn:
+    return CopyText(text, capacity, record->source);
+  default:
+    return;
+  }
 }
 
 int CompareRecords(const MediaRecord *a, const MediaRecord *b, int column) {
@@ -260,51 +421,120 @@ int CompareRecords(const MediaRecord *a, const MediaRecord *b, int column) {
   }
 }
 
-void SortFilesList(int column) {
-  ClearSortMarks(g_shell.filesList);
-  SetSortMark(g_shell.filesList, column);
-  SendMessageW(g_shell.filesList, LVM_SORTITEMS, column, reinterpret_cast<LPARAM>(CompareRows));
+namespace {
+
+bool IsTextColumn(int column) {
+  return column == kFileNameColumn || column == kNameInBinColumn || column == kPathColumn ||
+         column == kProjectColumn || column == kSourceColumn;
 }
 
-void OnFilesSelectionChanged(const NMHDR *notification) {
-  if (notification->code != LVN_ITEMCHANGED) return;
-  if (SelectedRowCount() == 0) {
-    g_shell.SelectedBytes = 0;
-    g_shell.StatusDirty = 1;
-    return;
+// The text a text column sorts by.
+const wchar_t *SortText(const MediaRecord *record, int column) {
+  switch (column) {
+  case kFileNameColumn:
+    return record->fileName;
+  case kNameInBinColumn:
+    return record->nameInBin;
+  case kPathColumn:
+    return record->folder;
+  case kProjectColumn:
+    return record->project;
+  case kSourceColumn:
+    return record->source;
+  default:
+    return L"";
   }
-  const auto *change = reinterpret_cast<const NMLISTVIEW *>(notification);
-  if ((change->uChanged & LVIF_STATE) == 0) return;
-  bool was = (change->uOldState & LVIS_SELECTED) != 0;
-  bool is = (change->uNewState & LVIS_SELECTED) != 0;
-  if (was == is) return;
-  if (change->iItem < 0) {
-    // One notification for every row: count the selection again.
-    g_shell.SelectedBytes = SumSelectedBytes();
-    g_shell.StatusDirty = 1;
-    return;
+}
+
+// Sorts a text column by ranks: the column's distinct texts are put in order once, and each
+// row then sorts by its text's rank, texts that compare equal sharing one. The order is the
+// one the comparison gives row by row, at far fewer comparisons, which are what costs: the
+// rows of a project share a few folders, sources and bin names.
+void SortByTextRank(std::vector<FilesRow> &rows, int column) {
+  std::unordered_map<std::wstring_view, uint32_t> slots;
+  std::vector<const wchar_t *> texts;
+  std::vector<uint32_t> slotOfRow(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const wchar_t *text = SortText(rows[i].record, column);
+    auto [at, added] = slots.try_emplace(text, static_cast<uint32_t>(texts.size()));
+    if (added) texts.push_back(text);
+    slotOfRow[i] = at->second;
   }
-  const auto *record = reinterpret_cast<const MediaRecord *>(change->lParam);
-  if (record == nullptr) return;
-  if (is)
-    g_shell.SelectedBytes += record->size;
-  else
-    g_shell.SelectedBytes -= record->size;
-  g_shell.StatusDirty = 1;
+  std::vector<uint32_t> order(texts.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  auto compare = [&](const wchar_t *a, const wchar_t *b) {
+    return column == kFileNameColumn || column == kPathColumn ? StrCmpIW(a, b) : CompareTexts(a, b);
+  };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](uint32_t a, uint32_t b) { return compare(texts[a], texts[b]) < 0; });
+  std::vector<uint32_t> rankOfSlot(texts.size());
+  uint32_t rank = 0;
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (i > 0 && compare(texts[order[i - 1]], texts[order[i]]) != 0) ++rank;
+    rankOfSlot[order[i]] = rank;
+  }
+  std::vector<std::pair<uint32_t, FilesRow>> ranked(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) ranked[i] = {rankOfSlot[slotOfRow[i]], rows[i]};
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const auto &a, const auto &b) { return a.first < b.first; });
+  for (size_t i = 0; i < rows.size(); ++i) rows[i] = ranked[i].second;
+}
+
+} // namespace
+
+// A stable sort, as the list control's own: rows that are equal in this column keep their
+// order. The selection, the focus and the selection mark stay with their records.
+void SortFilesList(int column) {
+  ClearSortMarks(List());
+  SetSortMark(List(), column);
+  std::vector<FilesRow> &rows = Views().rows;
+  const MediaRecord *focused =
+      RecordOfRow(static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, -1, LVNI_FOCUSED)));
+  const MediaRecord *mark =
+      RecordOfRow(static_cast<int>(SendMessageW(List(), LVM_GETSELECTIONMARK, 0, 0)));
+  if (IsTextColumn(column)) {
+    SortByTextRank(rows, column);
+  } else {
+    std::stable_sort(rows.begin(), rows.end(), [column](const FilesRow &a, const FilesRow &b) {
+      return CompareRecords(a.record, b.record, column) < 0;
+    });
+  }
+  if (Views().selectedRows != 0) RestoreControlSelection();
+  if (focused != nullptr) SetFocusedRow(FindRecordRow(focused));
+  if (mark != nullptr) SendMessageW(List(), LVM_SETSELECTIONMARK, 0, FindRecordRow(mark));
+  InvalidateRect(List(), nullptr, FALSE);
+}
+
+LRESULT OnFilesListNotify(const NMHDR *notification) {
+  switch (notification->code) {
+  case LVN_ITEMCHANGED:
+    OnItemChanged(reinterpret_cast<const NMLISTVIEW *>(notification));
+    return 0;
+  case LVN_ODSTATECHANGED:
+    OnRangeChanged(reinterpret_cast<const NMLVODSTATECHANGE *>(notification));
+    return 0;
+  case LVN_GETDISPINFOW:
+    OnGetDisplayInfo(reinterpret_cast<NMLVDISPINFOW *>(const_cast<NMHDR *>(notification)));
+    return 0;
+  case LVN_ODFINDITEMW:
+    return FindRow(reinterpret_cast<const NMLVFINDITEMW *>(notification));
+  default:
+    return 0;
+  }
 }
 
 void BuildStatusLine() {
+  ViewState &views = Views();
   wchar_t size[kSizeChars];
-  if (g_shell.SelectedBytes != 0) {
-    FormatByteSize(size, kSizeChars, g_shell.SelectedBytes);
-    wsprintfW(g_shell.infoText, L"%s in %d selected items", size, SelectedRowCount());
+  if (views.selectedBytes != 0) {
+    FormatByteSize(size, kSizeChars, views.selectedBytes);
+    wsprintfW(g_shell.infoText, L"%s in %d selected items", size, ListSelectedCount(List()));
   } else {
-    FormatByteSize(size, kSizeChars, g_shell.ListedBytes);
-    wsprintfW(g_shell.infoText, L"%s in %d items", size,
-              static_cast<int>(SendMessageW(g_shell.filesList, LVM_GETITEMCOUNT, 0, 0)));
+    FormatByteSize(size, kSizeChars, views.listedBytes);
+    wsprintfW(g_shell.infoText, L"%s in %d items", size, ListRowCount(List()));
   }
   SetWindowTextW(g_shell.statusLine, g_shell.infoText);
-  g_shell.StatusDirty = 0;
+  views.statusDirty = false;
 }
 
 bool ShowOnlyExistingFiles() {
@@ -312,22 +542,9 @@ bool ShowOnlyExistingFiles() {
 }
 
 MediaRecord *FilesListRecord(int row) {
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!SendMessageW(g_shell.filesList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
-    return nullptr;
-  return reinterpret_cast<MediaRecord *>(item.lParam);
+  return row >= 0 && row < RowCount() ? Views().rows[row].record : nullptr;
 }
 
-void HoldRedraw(HWND list, bool hold) {
-  SendMessageW(list, WM_SETREDRAW, hold ? FALSE : TRUE, 0);
-  if (!hold) InvalidateRect(list, nullptr, TRUE);
-}
-
-void SetRowSelected(HWND list, int row, bool selected) {
-  LVITEMW item{};
-  item.stateMask = LVIS_SELECTED;
-  item.state = selected ? LVIS_SELECTED : 0;
-  SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+uint64_t SelectedBytes() {
+  return Views().selectedBytes;
 }

@@ -1,9 +1,12 @@
-// The Files list: one row per media record of the selected projects. A row's parameter is
-// the stored record's address, so every operation on a row reaches its record directly.
+// The Files list: one row per media record of the selected projects. The rows live in the
+// views' own array (g_shell.views.rows), in the list's order; the control only knows how
+// many there are, which are selected, and asks for a row's texts when it draws it.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+
+#include <span>
 
 #include "catalogue/media_record.h"
 
@@ -13,27 +16,32 @@ void SetupFilesColumns();
 void ClearFilesList(); // also hides every project and clears the sort mark
 void EmptyFilesList(); // as ClearFilesList, but the header stays as it is
 
-// Appends the record's row (unless only existing files are shown and it has none on disk).
+// Appends the records' rows in their order (leaving out those without a file on disk while
+// only existing files are shown); the control hears of the new rows once.
+void AddRecordsToFilesList(std::span<MediaRecord *const> records);
+// Removes the records' rows, wherever they stand; a record without a row is no error.
+void RemoveRecordsFromFilesList(std::span<MediaRecord *const> records);
 void AddRecordToFilesList(const MediaRecord *record);
 void RemoveRecordFromFilesList(const MediaRecord *record);
 
-// Writes columns 1 to 8 of the row from the record, after the record has changed; nothing
-// for row -1 or no record.
+// Draws the row again after its record has changed; nothing for row -1 or no record.
 void SetRecordRowTexts(int row, const MediaRecord *record);
+// The text of one cell as the list shows it, into a buffer of `capacity` characters.
+void FormatRowText(const MediaRecord *record, int column, wchar_t *text, int capacity);
 
 // Sort order of a column: negative when a comes first. Each column has one direction.
 int CompareRecords(const MediaRecord *a, const MediaRecord *b, int column);
 void SortFilesList(int column); // a click on a header item
 
-void OnFilesSelectionChanged(const NMHDR *notification); // keeps SelectedBytes
+// Every notification of the Files list, sent to the main window, comes here: selection
+// changes (which keep the selected byte sum), text requests and searches. Returns the
+// notification's result.
+LRESULT OnFilesListNotify(const NMHDR *notification);
 void BuildStatusLine(); // "%s in %d items" or "%s in %d selected items"
 
 // The "Show only existing files" check box is checked.
 bool ShowOnlyExistingFiles();
 // The record behind a row, or none.
 MediaRecord *FilesListRecord(int row);
-// Stops and restarts a list's drawing around a change of many rows, which would otherwise
-// be drawn row by row.
-void HoldRedraw(HWND list, bool hold);
-// Selects or unselects one row; the list reports it to the main window like a click.
-void SetRowSelected(HWND list, int row, bool selected);
+// Sum of the sizes of the selected rows: the total of a file operation.
+uint64_t SelectedBytes();

@@ -8,16 +8,10 @@
 #include "shell/window_helpers.h"
 #include "views/files_list.h"
 #include "views/list_headers.h"
+#include "views/list_helpers.h"
 #include "views/view_state.h"
 
 namespace {
-
-// The Projects list's own state beyond its control.
-struct ProjectsView {
-  bool marqueeActive; // a selection rectangle is being dragged
-};
-
-ProjectsView g_projectsView;
 
 constexpr UINT kSizeChars = 60;
 
@@ -53,14 +47,12 @@ int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM column) {
 }
 
 void MarkProject(ProjectEntry *row, bool selected) {
-  if (row == nullptr) return;
-  if (selected && row->viewState != kViewShown) row->viewState = kViewToAdd;
-  if (!selected && row->viewState != kViewHidden) row->viewState = kViewToRemove;
+  if (row != nullptr) row->viewState = NextViewState(row->viewState, selected);
 }
 
 // A change reported for all rows at once: every row's selection is read again.
 void MarkEveryProject() {
-  int count = static_cast<int>(SendMessageW(g_shell.projectsList, LVM_GETITEMCOUNT, 0, 0));
+  int count = ListRowCount(g_shell.projectsList);
   for (int i = 0; i < count; ++i) {
     LVITEMW item{};
     item.mask = LVIF_PARAM | LVIF_STATE;
@@ -73,14 +65,12 @@ void MarkEveryProject() {
 }
 
 void OnItemChanged(const NMLISTVIEW *change) {
-  if (SendMessageW(g_shell.projectsList, LVM_GETSELECTEDCOUNT, 0, 0) == 0) {
+  if (ListSelectedCount(g_shell.projectsList) == 0) {
     EmptyFilesList(); // nothing is shown any more
     return;
   }
-  if ((change->uChanged & LVIF_STATE) == 0) return;
-  bool was = (change->uOldState & LVIS_SELECTED) != 0;
-  bool is = (change->uNewState & LVIS_SELECTED) != 0;
-  if (was == is) return;
+  bool is;
+  if (!SelectionChanged(change, &is)) return;
   if (change->iItem < 0)
     MarkEveryProject();
   else
@@ -89,24 +79,16 @@ void OnItemChanged(const NMLISTVIEW *change) {
 
 } // namespace
 
-void HideAllProjects() {
-  for (uint32_t i = 1;; ++i) {
-    ProjectEntry *row = g_catalogue.GetProject(i);
-    if (row == nullptr) return;
-    row->viewState = kViewHidden;
-  }
-}
-
 void SetupProjectsColumns() {
-  g_shell.SyncEnabled = 0;
+  HoldViewRefresh();
   InsertReportColumn(g_shell.projectsList, 0, L"Project Name", 200);
   InsertReportColumn(g_shell.projectsList, 1, L"Size", 83);
   ClearSortMarks(g_shell.projectsList);
-  g_shell.SyncEnabled = 1;
+  ResumeViewRefresh();
 }
 
 void FillProjectsList() {
-  g_shell.SyncEnabled = 0;
+  HoldViewRefresh();
   SendMessageW(g_shell.projectsList, LVM_DELETEALLITEMS, 0, 0);
   RemoveHeaderBitmaps(g_shell.projectsList);
   if (g_catalogue.projectIndex.First() != nullptr) {
@@ -121,7 +103,7 @@ void FillProjectsList() {
       InsertProjectRow(i, name, size);
     }
   }
-  g_shell.SyncEnabled = 1;
+  ResumeViewRefresh();
 }
 
 int CompareProjects(LPARAM a, LPARAM b, int column) {
@@ -149,29 +131,27 @@ void SortProjectsList(int column) {
 }
 
 void SelectAllProjects() {
-  g_shell.SyncEnabled = 0;
-  int count = static_cast<int>(SendMessageW(g_shell.projectsList, LVM_GETITEMCOUNT, 0, 0));
+  HoldViewRefresh();
+  int count = ListRowCount(g_shell.projectsList);
   for (int i = 0; i < count; ++i) SetRowSelected(g_shell.projectsList, i, true);
-  g_shell.SyncEnabled = 1;
+  ResumeViewRefresh();
 }
 
 void InvertProjectsSelection() {
-  g_shell.SyncEnabled = 0;
+  HoldViewRefresh();
   ClearFilesList();
-  g_shell.SyncEnabled = 0;
-  int count = static_cast<int>(SendMessageW(g_shell.projectsList, LVM_GETITEMCOUNT, 0, 0));
+  HoldViewRefresh();
+  int count = ListRowCount(g_shell.projectsList);
   for (int i = 0; i < count; ++i) {
-    bool selected = (SendMessageW(g_shell.projectsList, LVM_GETITEMSTATE, i, LVIS_SELECTED) &
-                     LVIS_SELECTED) != 0;
-    SetRowSelected(g_shell.projectsList, i, !selected);
+    SetRowSelected(g_shell.projectsList, i, !IsRowSelected(g_shell.projectsList, i));
   }
-  g_shell.SyncEnabled = 1;
+  ResumeViewRefresh();
 }
 
 void OnProjectsCaptureEnded() {
-  if (!g_projectsView.marqueeActive) return;
-  g_projectsView.marqueeActive = false;
-  g_shell.SyncEnabled = 1;
+  if (!g_shell.views.marqueeActive) return;
+  g_shell.views.marqueeActive = false;
+  ResumeViewRefresh();
 }
 
 void OnProjectsSelectionChanged(const NMHDR *notification) {
@@ -182,18 +162,18 @@ void OnProjectsSelectionChanged(const NMHDR *notification) {
     break;
   case LVN_ITEMCHANGING:
     if ((change->uChanged & LVIF_STATE) != 0 && (change->uNewState & LVIS_FOCUSED) != 0)
-      g_shell.SyncEnabled = 1;
+      ResumeViewRefresh();
     break;
   case LVN_MARQUEEBEGIN:
     // Rows become selected while the rectangle is dragged; they are listed once it ends.
-    g_shell.SyncEnabled = 0;
-    g_projectsView.marqueeActive = true;
+    HoldViewRefresh();
+    g_shell.views.marqueeActive = true;
     break;
   case NM_RELEASEDCAPTURE:
     // The notification carries only its header. Some list controls send it when the
     // button goes down, before any rectangle, others when the gesture ends; either way no
     // bulk change is under way then.
-    g_shell.SyncEnabled = 1;
+    ResumeViewRefresh();
     break;
   default:
     break;

@@ -197,7 +197,9 @@ TEST_F(MainWindowTest, ActivationFocusesTheMostUsefulControl) {
   SendMessageW(g_shell.projectsList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
   activate(WA_ACTIVE);
   EXPECT_EQ(GetFocus(), g_shell.projectsList);
-  SendMessageW(g_shell.filesList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
+  // The Files list holds no items of its own: it is told how many rows there are.
+  SendMessageW(g_shell.filesList, LVM_SETITEMCOUNT, 1, 0);
+  SendMessageW(g_shell.filesList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&row));
   activate(WA_ACTIVE);
   EXPECT_EQ(GetFocus(), g_shell.filesList);
 

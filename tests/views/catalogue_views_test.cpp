@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "catalogue/database_discovery.h"
+#include "catalogue/media_linking.h"
 #include "operations/progress_window.h"
 #include "views/bases_tree.h"
 #include "views/projects_list.h"
@@ -352,7 +353,7 @@ TEST_F(CatalogueViewsTest, KeysActOnTheFocusedView) {
   std::sort(selected.begin(), selected.end());
   EXPECT_EQ(selected, (std::vector<std::wstring>{L"d2.omf", L"g3.omf"}));
   EXPECT_EQ(gui::ListViewText(g_shell.filesList, FileRow(L"g3.omf"), 5), L"Precomp");
-  EXPECT_EQ(g_shell.SyncEnabled, 1u);
+  EXPECT_TRUE(g_shell.views.syncEnabled);
 
   // F4 does nothing; Ctrl+6 shows the console from a view.
   int rows = RowCount(g_shell.filesList);
@@ -381,9 +382,44 @@ TEST_F(CatalogueViewsTest, MarqueeSelectionIsListedWhenTheDragEnds) {
   gui::Pump(400); // timer ticks while the button is still down
   EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 3);
   EXPECT_EQ(RowCount(g_shell.filesList), 0);
-  EXPECT_EQ(g_shell.SyncEnabled, 0u);
+  EXPECT_FALSE(g_shell.views.syncEnabled);
   SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(from.x + 40, (top.top + top.bottom) / 2));
   EXPECT_TRUE(Lists({L"b1.omf", L"b2.wav", L"d1.omf", L"d2.omf", L"g1.omf", L"g2.omf", L"g3.omf"}));
+}
+
+// Ctrl+Space twice on a listed project, both inside one tick of the refresh timer: its rows,
+// waiting to be removed, are still listed when it is selected again, and stay listed once.
+TEST_F(ViewsTest, ProjectSelectedAgainBeforeTheTimerRanKeepsItsRowsOnce) {
+  Store(Record(L"a1.omf", L"Alpha", 100));
+  Store(Record(L"a2.omf", L"Alpha", 20));
+  Store(Record(L"b1.omf", L"Beta", 3));
+  Link();
+  FillProjectsList();
+  ClickRow(g_shell.projectsList, 0);
+  ClickRow(g_shell.projectsList, 1, MK_CONTROL); // Beta has the focus
+  ASSERT_TRUE(WaitForTimer([] { return RowCount(g_shell.filesList) == 3; }));
+
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  BYTE saved = keys[VK_CONTROL];
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  for (int press = 0; press < 2; ++press) { // posted messages come before any timer tick
+    PostMessageW(g_shell.projectsList, WM_KEYDOWN, VK_SPACE, 1);
+    PostMessageW(g_shell.projectsList, WM_KEYUP, VK_SPACE, 0xC0000001);
+  }
+  gui::Pump(10);
+  keys[VK_CONTROL] = saved;
+  SetKeyboardState(keys);
+  ASSERT_TRUE(IsSelected(g_shell.projectsList, 1));
+  gui::Pump(400); // two ticks
+
+  EXPECT_EQ(ListColumn(g_shell.filesList),
+            (std::vector<std::wstring>{L"a2.omf", L"a1.omf", L"b1.omf"}));
+  EXPECT_EQ(g_shell.views.listedBytes, 123u);
+  Select(g_shell.projectsList, 1, false); // Beta's rows go, Alpha's stay: none left behind
+  EXPECT_TRUE(WaitForTimer([] { return RowCount(g_shell.filesList) == 2; }));
+  EXPECT_EQ(g_shell.views.listedBytes, 120u);
 }
 
 } // namespace

@@ -103,7 +103,7 @@ protected:
     SendMessageW(g_shell.projectsList, LVM_DELETEALLITEMS, 0, 0);
     g_catalogue.ClearCatalogue();
     SendMessageW(g_shell.existingCheck, BM_SETCHECK, BST_CHECKED, 0);
-    g_shell.SyncEnabled = 1;
+    ResumeViewRefresh();
     gui::Pump(10);
   }
   void TearDown() override {
