@@ -1,4 +1,5 @@
-// What the OMF structure viewer shows, over arbitrary containers: the name dictionary, then
+// What the OMF structure viewer shows, over arbitrary containers, read as the viewer's parser
+// reads them (version-2 byte-code tables too): the name dictionary, then
 // for every object of the file its item and its property items, the objects each reference
 // property leads to (as an expansion adds them) and the hex dump of every entry. Labels and
 // dump lines must end within their buffers. The work per input is bounded (objects shown,
@@ -72,7 +73,7 @@ struct Viewer {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  auto parser = std::make_unique<MediaFileParser>();
+  auto parser = std::make_unique<MediaFileParser>(1);
   NameDictionary *names = nullptr;
   if (parser->OpenMediaFile(FuzzInputPath(data, size))) BuildNameDictionary(*parser, &names);
 

@@ -144,6 +144,24 @@ void WriteMediaFileSeeds(const fs::path &folder) {
     WriteSeed(folder, names[i], OmfFinish(b, label));
   }
 
+  // Version-2 tables (read by the viewer's parser only) in both byte orders, one value in
+  // continued pieces, in blocks of 1 KiB.
+  for (bool bigEndian : {false, true}) {
+    OmfBuilder v2 = OmfBegin(bigEndian);
+    OmfAddMedia(v2, plan, true);
+    OmfComplete(v2);
+    BentoTocRecord &last = v2.writer.toc.back();
+    if (last.storage == 1 && last.length > 1) {
+      BentoTocRecord rest = last;
+      last.length = 1;
+      last.storage |= kStreamContinued;
+      rest.value += 1;
+      rest.length -= 1;
+      v2.writer.toc.push_back(rest);
+    }
+    WriteSeed(folder, bigEndian ? "stream-be.omf" : "stream-le.omf", BentoFinishStream(v2.writer));
+  }
+
   // A source chain that comes back to its own mob.
   OmfBuilder loop = OmfBegin();
   const uint32_t tape = OmfAddTapeDescriptor(loop);

@@ -14,6 +14,7 @@ int CmdOmf(int argc, wchar_t **argv);
 int CmdMdb(int argc, wchar_t **argv);
 int CmdScan(int argc, wchar_t **argv);
 int CmdDups(int argc, wchar_t **argv);
+int CmdTree(int argc, wchar_t **argv);
 
 namespace {
 
@@ -38,6 +39,8 @@ const Command kCommands[] = {
      L"load as scan does; list the duplicate rows (keep or backup)", CmdDups},
     {L"dict", L"FILE...", 1, 1 << 20, L"write the names of containers' dictionaries as a header file",
      CmdDict},
+    {L"tree", L"FILE [--depth N]", 1, 3, L"print the structure viewer's tree of a container",
+     CmdTree},
 };
 
 void PrintUsage(std::FILE *stream) {

@@ -6,6 +6,7 @@
 #include "inspection/bento_constants.h"
 #include "inspection/byte_order.h"
 #include "inspection/media_file_parser.h"
+#include "inspection/toc_stream.h"
 
 void MediaFileParser::IndexToc() {
   entryCount = tocBuffer != nullptr ? label.tocSize / kTocEntrySize : 0;
@@ -92,6 +93,7 @@ int32_t MediaFileParser::FindProperty(int32_t first, uint32_t propertyId) {
 }
 
 uint32_t MediaFileParser::ReadValue(uint32_t index) {
+  if (readsByteCodeToc && IsByteCodeLabel(label)) return ReadStreamValue(index);
   const TocEntry &entry = GetEntry(index);
   valueLength = 0;
   if (entry.length == 0) return 0; // the buffer keeps its old bytes

@@ -5,6 +5,8 @@
 #include <cwchar>
 
 #include "inspection/bento_constants.h"
+#include "inspection/byte_order.h"
+#include "inspection/toc_stream.h"
 
 namespace {
 
@@ -44,7 +46,7 @@ void *ParserAllocate(size_t size) {
 }
 
 MediaFileParser g_catalogueParser;
-MediaFileParser g_viewerParser;
+MediaFileParser g_viewerParser(1);
 
 MediaFileParser::MediaFileParser()
     : fileSize(0), tocCapacity(0), tocDirty(0), tocBuffer(nullptr), entries(nullptr),
@@ -55,7 +57,8 @@ MediaFileParser::MediaFileParser()
       sourceMobIndex(kSourceMobGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
       mediaDataIndex(kMediaDataGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
       valueBuffer(nullptr), valueLength(0), valid(0), open(0), entryCount(0), results{},
-      wholeFileLimit(0), image(nullptr), imageCapacity(0), imageSize(0), imageLoaded(0) {
+      wholeFileLimit(0), image(nullptr), imageCapacity(0), imageSize(0), imageLoaded(0),
+      readsByteCodeToc(0), tocStream(nullptr) {
   clipMobIndex.Grow(10);
   sourceMobIndex.Grow(20);
   mediaDataIndex.Grow(8);
@@ -65,6 +68,10 @@ MediaFileParser::MediaFileParser()
     std::memset(valueBuffer, 0, kInitialValueCapacity);
     valueCapacity = kInitialValueCapacity;
   }
+}
+
+MediaFileParser::MediaFileParser(uint32_t readsByteCodes) : MediaFileParser() {
+  readsByteCodeToc = readsByteCodes;
 }
 
 MediaFileParser::~MediaFileParser() {
@@ -107,6 +114,7 @@ void MediaFileParser::ReleaseParserMemory() {
   std::free(image);
   image = nullptr;
   imageCapacity = 0;
+  ReleaseTocStream();
 }
 
 void MediaFileParser::EnsureTocBuffer() {
@@ -162,7 +170,14 @@ int MediaFileParser::OpenMediaFile(const wchar_t *path) {
     return 0;
   }
   reader.Seek(static_cast<int64_t>(fileSize - kBentoLabelSize), SEEK_FROM_START);
-  if (reader.Read(&label, kBentoLabelSize) != kBentoLabelSize ||
+  const uint32_t labelBytes = reader.Read(&label, kBentoLabelSize);
+  if (readsByteCodeToc && label.majorVersion == kTocByteCodesBigEndian) {
+    // A big-endian version-2 label gives its block size and its table's place in its order.
+    label.byteOrder = static_cast<uint16_t>(label.byteOrder >> 8 | label.byteOrder << 8);
+    label.tocOffset = SwapBytes32(label.tocOffset);
+    label.tocSize = SwapBytes32(label.tocSize);
+  }
+  if (labelBytes != kBentoLabelSize ||
       std::memcmp(label.magic, kBentoMagic, sizeof kBentoMagic) != 0 ||
       label.tocOffset > fileSize || label.tocSize > fileSize - label.tocOffset) {
     ResetParser();
@@ -190,6 +205,7 @@ int MediaFileParser::OpenMediaFile(const wchar_t *path) {
     return 0;
   }
   littleEndian = label.byteOrder == kByteOrderLittle ? 1 : 0;
+  if (readsByteCodeToc && IsByteCodeLabel(label)) return LoadTocStream();
 
   switch (label.majorVersion) {
   case kTocFixedEntries:

@@ -58,6 +58,8 @@ using ClipMobIndex = MobIndex;
 using SourceMobIndex = MobIndex;
 using MediaDataIndex = MobIndex;
 
+struct TocStream; // a version-2 table of contents (toc_stream.h)
+
 // Everything that every OpenMediaFile and every DescribeDatabaseMob clears: the file name,
 // the results the catalogue copies, and the working fields of the walks.
 struct ParserResults {
@@ -109,8 +111,13 @@ struct MediaFileParser {
   uint64_t imageCapacity;
   uint64_t imageSize;
   uint32_t imageLoaded;
+  // Only the viewer's parser reads the byte-code table of a version-2 label; others open
+  // such a file without entries.
+  uint32_t readsByteCodeToc;
+  TocStream *tocStream; // entries and values of a version-2 table; reused, freed on release
 
   MediaFileParser();
+  explicit MediaFileParser(uint32_t readsByteCodes);
   ~MediaFileParser();
   MediaFileParser(const MediaFileParser &) = delete;
   MediaFileParser &operator=(const MediaFileParser &) = delete;
@@ -145,6 +152,15 @@ struct MediaFileParser {
   // Element i of a mob index in list order, none when i is not below its element count.
   const MobIndexElement *MobAt(MobIndex *index, uint32_t i);
   uint32_t MobCount(const MobIndex *index) const;
+
+  // ---- Version-2 tables (toc_stream_parser.cpp) ----
+  // After the TOC is read: decodes and indexes it; 1 when it holds an object, else 0 with
+  // the parser reset.
+  int LoadTocStream();
+  uint32_t ReadStreamValue(uint32_t index); // ReadValue of such a table: the pieces joined
+  void ReleaseTocStream();
+  // The version-2 table of the open container, or none.
+  const TocStream *Stream() const;
 
   // ---- OMF walks (omf_descriptors.cpp, audio_headers.cpp) ----
   void DescribeMediaFile();

@@ -1,14 +1,60 @@
 #include "inspection/structure_view.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "inspection/bento_constants.h"
+#include "inspection/byte_order.h"
 #include "inspection/media_file_parser.h"
+#include "inspection/toc_stream.h"
 
 namespace {
 
-// Properties whose text names an object, in the order they are tried.
+// Properties whose text names an object, in the order they are tried (fixed-entry tables;
+// a version-2 file names its own, OmfNamedIds).
 constexpr uint32_t kNameProperties[] = {PROP_MOB_NAME, PROP_ATTR_NAME, 0x10298, PROP_WIN_PATH};
+constexpr uint32_t kClassProperties[] = {PROP_CLASS};
+
+// What a property's type makes of its value in the tree.
+enum class ValueKind { Other, ClassCode, Text, ObjectRef, ObjectRefArray, MobIndexList, MobId };
+
+// By the fixed type IDs of a version-1 table, or by the IDs that a version-2 file's own
+// dictionary gives these types (its numbers mean nothing elsewhere).
+ValueKind KindOfType(const MediaFileParser &parser, uint32_t typeId) {
+  if (const TocStream *stream = parser.Stream()) {
+    const OmfNamedIds &ids = stream->ids;
+    if (typeId == 0) return ValueKind::Other;
+    if (typeId == ids.classType[0] || typeId == ids.classType[1]) return ValueKind::ClassCode;
+    if (typeId == ids.textType[0] || typeId == ids.textType[1]) return ValueKind::Text;
+    if (typeId == ids.objectRef) return ValueKind::ObjectRef;
+    if (typeId == ids.objectRefArray) return ValueKind::ObjectRefArray;
+    if (typeId == ids.mobIndex) return ValueKind::MobIndexList;
+    if (typeId == ids.uid) return ValueKind::MobId;
+    return ValueKind::Other;
+  }
+  switch (typeId) {
+  case TYPE_CLASS_ID:
+    return ValueKind::ClassCode;
+  case TYPE_STRING:
+    return ValueKind::Text;
+  case TYPE_OBJECT_REF:
+    return ValueKind::ObjectRef;
+  case TYPE_OBJECT_REF_ARRAY:
+    return ValueKind::ObjectRefArray;
+  case TYPE_MOB_INDEX_LIST:
+    return ValueKind::MobIndexList;
+  case TYPE_UID:
+    return ValueKind::MobId;
+  default:
+    return ValueKind::Other;
+  }
+}
+
+bool IsReference(ValueKind kind) {
+  return kind == ValueKind::ObjectRef || kind == ValueKind::ObjectRefArray ||
+         kind == ValueKind::MobIndexList || kind == ValueKind::MobId;
+}
 
 constexpr wchar_t kTocDumpHeader[] = L"-----------------------TOC hex dump-----------------------";
 constexpr wchar_t kValueDumpHeader[] =
@@ -61,6 +107,42 @@ uint32_t ReadU32(const uint8_t *p) {
          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
+// Numbers inside values: little-endian in a fixed-entry table (list counts come swapped
+// from ReadValue), in the container's order in a version-2 one.
+struct ValueNumbers {
+  bool bigEndian;
+  uint32_t U16(const uint8_t *p) const {
+    return bigEndian ? uint32_t{p[0]} << 8 | p[1] : p[0] | uint32_t{p[1]} << 8;
+  }
+  uint32_t U32(const uint8_t *p) const { return bigEndian ? SwapBytes32(ReadU32(p)) : ReadU32(p); }
+};
+
+// A version-2 value names objects by reference keys, which its reference list maps to
+// object IDs: the list object's reference data are pairs of key and object ID. A key the
+// list does not hold (or a value without a list) is taken as the object ID itself.
+struct ReferenceMap {
+  std::vector<std::pair<uint32_t, uint32_t>> pairs; // by key; the first pair of a key counts
+  ValueNumbers numbers{};
+
+  void Load(MediaFileParser &parser, uint32_t listObject) {
+    const int32_t first = parser.FirstEntryOfObject(listObject);
+    if (listObject == 0 || first < 0) return;
+    const int32_t at = parser.FindProperty(first, CM_StdObjID_ObjReferences);
+    const uint32_t length = at < 0 ? 0 : parser.ReadValue(static_cast<uint32_t>(at));
+    for (uint32_t k = 0; length >= 8 && k <= length - 8; k += 8)
+      pairs.emplace_back(numbers.U32(parser.valueBuffer + k),
+                         numbers.U32(parser.valueBuffer + k + 4));
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+  }
+  uint32_t Resolve(uint32_t key) const {
+    const auto found =
+        std::lower_bound(pairs.begin(), pairs.end(), key,
+                         [](const auto &pair, uint32_t k) { return pair.first < k; });
+    return found != pairs.end() && found->first == key ? found->second : key;
+  }
+};
+
 // The four characters of an entry's value field (a class code), as they lie in the file.
 void PutCode(Label &label, uint32_t valueField) {
   uint8_t code[4];
@@ -70,15 +152,16 @@ void PutCode(Label &label, uint32_t valueField) {
 
 void PutPropertyValue(Label &label, MediaFileParser &parser, int32_t index, const TocEntry &entry,
                       ViewItem *item) {
-  if (IsReferenceType(entry.typeId)) {
+  const ValueKind kind = KindOfType(parser, entry.typeId);
+  if (IsReference(kind)) {
     item->bold = 1;
     return;
   }
-  if (entry.typeId == TYPE_CLASS_ID) {
+  if (kind == ValueKind::ClassCode) {
     PutCode(label, entry.value);
     return;
   }
-  if (entry.typeId == TYPE_STRING) {
+  if (kind == ValueKind::Text) {
     const uint32_t length = parser.ReadValue(static_cast<uint32_t>(index));
     if (length == 0) return;
     label.Wide(L" \"");
@@ -104,11 +187,6 @@ void EmitDump(const uint8_t *bytes, uint32_t length, DumpLineSink sink, void *co
 
 } // namespace
 
-bool IsReferenceType(uint32_t typeId) {
-  return typeId == TYPE_MOB_INDEX_LIST || typeId == TYPE_OBJECT_REF ||
-         typeId == TYPE_OBJECT_REF_ARRAY || typeId == TYPE_UID;
-}
-
 int MakeObjectItem(MediaFileParser &parser, uint32_t objectId, ViewItem *item) {
   if (!HasEntries(parser)) return 0;
   const int32_t first = parser.FirstEntryOfObject(objectId);
@@ -116,8 +194,11 @@ int MakeObjectItem(MediaFileParser &parser, uint32_t objectId, ViewItem *item) {
   item->entry = kObjectItem;
   item->bold = 1;
   Label label = StartLabel(item->label, kViewLabelChars);
-  for (uint32_t property : kNameProperties) {
-    const int32_t at = parser.FindProperty(first, property);
+  const TocStream *stream = parser.Stream();
+  const uint32_t *names = stream != nullptr ? stream->ids.labelProperty : kNameProperties;
+  const uint32_t nameCount = stream != nullptr ? kNamedLabelProperties : std::size(kNameProperties);
+  for (uint32_t n = 0; n < nameCount; ++n) {
+    const int32_t at = parser.FindProperty(first, names[n]);
     if (at < 0) continue;
     const uint32_t length = parser.ReadValue(static_cast<uint32_t>(at));
     if (length == 0) continue;
@@ -127,14 +208,22 @@ int MakeObjectItem(MediaFileParser &parser, uint32_t objectId, ViewItem *item) {
   label.Wide(L"[ ID=0x");
   label.Hex(objectId);
   label.Wide(L" ]");
-  const int32_t classEntry = parser.FindProperty(first, PROP_CLASS);
-  if (classEntry >= 0) PutCode(label, parser.GetEntry(static_cast<uint32_t>(classEntry)).value);
+  const uint32_t *classes = stream != nullptr ? stream->ids.classProperty : kClassProperties;
+  const uint32_t classCount = stream != nullptr ? 2 : std::size(kClassProperties);
+  for (uint32_t n = 0; n < classCount; ++n) {
+    const int32_t classEntry = parser.FindProperty(first, classes[n]);
+    if (classEntry < 0) continue;
+    PutCode(label, parser.GetEntry(static_cast<uint32_t>(classEntry)).value);
+    break;
+  }
   return 1;
 }
 
 void MakePropertyItems(MediaFileParser &parser, NameDictionary *names, uint32_t objectId,
                        std::vector<ViewItem> *items) {
   if (!HasEntries(parser) || names == nullptr) return;
+  // A version-2 file numbers its properties and types itself: its own names only.
+  if (const TocStream *stream = parser.Stream()) names = stream->names;
   const int32_t first = parser.FirstEntryOfObject(objectId);
   // Object 1 is looked for at entry 0 even when the table does not begin with it.
   if (first < 0 || parser.GetEntry(static_cast<uint32_t>(first)).objectId != objectId) return;
@@ -160,7 +249,8 @@ void MakePropertyItems(MediaFileParser &parser, NameDictionary *names, uint32_t 
 void ReferencedObjects(MediaFileParser &parser, int32_t entry, std::vector<uint32_t> *objects) {
   if (entry < 0 || parser.open == 0 || parser.valid == 0) return;
   const TocEntry found = parser.GetEntry(static_cast<uint32_t>(entry));
-  if (found.objectId == 0 || !IsReferenceType(found.typeId)) return;
+  const ValueKind kind = KindOfType(parser, found.typeId);
+  if (found.objectId == 0 || !IsReference(kind)) return;
   const uint32_t length = parser.ReadValue(static_cast<uint32_t>(entry));
   if (length == 0) return;
   // Looking up the objects reads other values into the parser's buffer: work on a copy,
@@ -168,29 +258,41 @@ void ReferencedObjects(MediaFileParser &parser, int32_t entry, std::vector<uint3
   std::vector<uint8_t> value(length < kMobIdSize ? kMobIdSize : length, 0);
   std::memcpy(value.data(), parser.valueBuffer, length);
   const uint8_t *v = value.data();
-  const uint32_t count = length >= 2 ? static_cast<uint32_t>(v[0] | v[1] << 8) : 0;
+  const TocStream *stream = parser.Stream();
+  ReferenceMap references;
+  references.numbers.bigEndian = stream != nullptr && stream->bigEndian;
+  if (stream != nullptr)
+    references.Load(parser, stream->values[static_cast<uint32_t>(entry)].referenceList);
+  const ValueNumbers &numbers = references.numbers;
+  const uint32_t count = length >= 2 ? numbers.U16(v) : 0;
 
-  switch (found.typeId) {
-  case TYPE_MOB_INDEX_LIST:
-    // Records of 20 bytes after the count, the mob's object ID at bytes 12-15; only the
+  switch (kind) {
+  case ValueKind::MobIndexList:
+    // Records of 20 bytes after the count, the mob's object at bytes 12-15; only the
     // records that the value holds are read.
     for (uint32_t k = 0; k < count; ++k) {
       const uint64_t at = 2 + static_cast<uint64_t>(kMobIndexRecordSize) * k;
       if (length < 16 || at > length - 16) break;
-      objects->push_back(ReadU32(v + at + 12));
+      objects->push_back(references.Resolve(numbers.U32(v + at + 12)));
     }
     break;
-  case TYPE_OBJECT_REF:
-    objects->push_back(ReadU32(v));
+  case ValueKind::ObjectRef:
+    objects->push_back(references.Resolve(numbers.U32(v)));
     break;
-  case TYPE_OBJECT_REF_ARRAY:
+  case ValueKind::ObjectRefArray: {
+    // Elements of 8 bytes (an object and 4 unused bytes); a version-2 file of the 2.x
+    // object model packs bare 4-byte references, which its value's length tells.
+    const uint64_t size = stream != nullptr && length < 2 + uint64_t{kObjectRefElementSize} * count
+                              ? 4
+                              : kObjectRefElementSize;
     for (uint32_t k = 0; k < count; ++k) {
-      const uint64_t at = 2 + static_cast<uint64_t>(kObjectRefElementSize) * k;
+      const uint64_t at = 2 + size * k;
       if (length < 4 || at > length - 4) break;
-      objects->push_back(ReadU32(v + at));
+      objects->push_back(references.Resolve(numbers.U32(v + at)));
     }
     break;
-  case TYPE_UID: {
+  }
+  case ValueKind::MobId: {
     const MobKey key = {ReadU32(v + 4), ReadU32(v + 8)};
     MobIndex *indexes[] = {&parser.clipMobIndex, &parser.mediaDataIndex, &parser.sourceMobIndex};
     for (MobIndex *index : indexes) {

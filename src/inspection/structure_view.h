@@ -23,9 +23,6 @@ struct ViewItem {
   uint32_t bold; // object items and reference properties
 };
 
-// True for the four types whose values name other objects.
-bool IsReferenceType(uint32_t typeId);
-
 // The object's item: its name (the first of its name, attribute name, mob name and path
 // properties that reads non-empty), "[ ID=0x%X ]" and its class. 0 when the parser holds
 // no entries or the object is not in the file.
@@ -40,6 +37,16 @@ void MakePropertyItems(MediaFileParser &parser, NameDictionary *names, uint32_t 
 // (object IDs, possibly repeated or absent from the file). Empty for anything that is not a
 // reference with a value.
 void ReferencedObjects(MediaFileParser &parser, int32_t entry, std::vector<uint32_t> *objects);
+
+// The whole tree as the viewer builds it on demand, in the order it shows it: object 1 at
+// depth 0, each object followed by its property items one level deeper, and under each
+// reference property the objects it leads to (one more level, sorted by label as the
+// viewer's tree sorts them), as a double-click on every reference adds them. An object's
+// references are followed where it first appears only, so shared and cyclic references
+// end; nothing deeper than maxDepth is given.
+using TreeItemSink = void (*)(void *context, uint32_t depth, const ViewItem &item);
+void WalkStructureTree(MediaFileParser &parser, NameDictionary *names, uint32_t maxDepth,
+                       TreeItemSink sink, void *context);
 
 // The dump of entry as console lines: its 24 bytes and, when its value is stored in the
 // file, the whole value, 16 bytes a line. Nothing for entry -1 or an entry of object 0.

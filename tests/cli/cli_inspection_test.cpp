@@ -1,9 +1,11 @@
-// orvalis-cli's container commands run as a user runs them: toc, omf and mdb.
+// orvalis-cli's container commands run as a user runs them: toc, omf, mdb and tree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/bento_writer.h"
 #include "support/omf_builder.h"
@@ -127,6 +129,39 @@ TEST(CliMdb, RefusedInputs) {
   run = Cli({L"mdb", broken.wstring(), L"00000001", L"00000003.00000004"});
   EXPECT_EQ(2, run.exitCode);
   EXPECT_EQ("", run.out);
+}
+
+// The viewer's tree of a version-2 container: object 1, its properties one level in, and
+// the object its reference leads to below that; --depth stops the levels.
+TEST(CliTree, PrintsTheViewersTreeIndentedByLevel) {
+  ScratchDir dir;
+  BentoWriter w = BentoBegin();
+  BentoAddCode(w, 1, 0x10000, 0x10001, "HEAD");
+  BentoAddImmediateU32(w, 1, 0x10002, 0x10003, 0x20000);
+  BentoAddCode(w, 0x20000, 0x10000, 0x10001, "CMOB");
+  BentoAddName(w, 0x10000, false, "OMFI:OOBJ:ObjClass");
+  BentoAddName(w, 0x10001, true, "omfi:ClassID");
+  BentoAddName(w, 0x10003, true, "omfi:ObjRef");
+  const std::filesystem::path file = dir.File("tree.omf");
+  ASSERT_TRUE(WriteFileBytes(file, BentoFinishStream(w)));
+
+  ProgramRun run = Cli({L"tree", file.wstring()});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  std::istringstream lines(run.out);
+  std::vector<std::string> got;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    got.push_back(line);
+  }
+  const std::vector<std::string> expected = {
+      "[ ID=0x1 ]HEAD", "  OMFI:OOBJ:ObjClass  ( omfi:ClassID )HEAD", "  ( omfi:ObjRef )",
+      "    [ ID=0x20000 ]CMOB", "      OMFI:OOBJ:ObjClass  ( omfi:ClassID )CMOB"};
+  EXPECT_EQ(expected, got);
+  run = Cli({L"tree", file.wstring(), L"--depth", L"1"});
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(3u, std::count(run.out.begin(), run.out.end(), '\n'));
+  run = Cli({L"tree", dir.File("missing.omf").wstring()});
+  EXPECT_EQ(1, run.exitCode);
 }
 
 } // namespace

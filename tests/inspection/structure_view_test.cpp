@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "inspection/bento_constants.h"
-#include "inspection/container_files.h"
+#include "inspection/view_fixture.h"
 #include "inspection/name_dictionary.h"
 #include "inspection/structure_view.h"
 #include "support/bento_writer.h"
@@ -35,12 +35,7 @@ std::vector<std::wstring> Lines(MediaFileParser &parser, int32_t entry) {
   return lines;
 }
 
-struct StructureViewTest : ::testing::Test {
-  ContainerFiles files;
-  std::unique_ptr<MediaFileParser> parser = std::make_unique<MediaFileParser>();
-  NameDictionary *names = nullptr;
-  ~StructureViewTest() override { DestroyNameDictionary(names); }
-
+struct StructureViewTest : ViewFixture {
   // Object 1 with references of each kind, a named mob and an unnamed locator.
   BentoWriter Container() {
     BentoWriter w = BentoBegin();
@@ -75,18 +70,6 @@ struct StructureViewTest : ::testing::Test {
     ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
     BuildNameDictionary(*parser, &names);
     ASSERT_NE(nullptr, names);
-  }
-
-  std::vector<ViewItem> Properties(uint32_t objectId) {
-    std::vector<ViewItem> items;
-    MakePropertyItems(*parser, names, objectId, &items);
-    return items;
-  }
-
-  std::vector<uint32_t> Referenced(int32_t entry) {
-    std::vector<uint32_t> objects;
-    ReferencedObjects(*parser, entry, &objects);
-    return objects;
   }
 };
 

@@ -166,6 +166,77 @@ std::vector<uint8_t> BentoFinish(const BentoWriter &writer, const BentoLabel &la
   return out;
 }
 
+std::vector<uint8_t> BentoFinishStream(const BentoWriter &writer, uint16_t blockKiB,
+                                       const BentoLabel &label) {
+  const bool big = writer.bigEndian;
+  const size_t block = size_t{blockKiB} * 1024;
+  std::vector<uint8_t> toc;
+  auto u32 = [&](std::vector<uint8_t> &out, uint64_t v) {
+    big ? PutU32Big(out, static_cast<uint32_t>(v)) : PutU32(out, static_cast<uint32_t>(v));
+  };
+  // A code and its operands never straddle a block: the block is closed first.
+  auto put = [&](const std::vector<uint8_t> &code) {
+    if (block != 0 && toc.size() % block + code.size() + 1 > block) {
+      toc.push_back(24);
+      toc.resize((toc.size() + block - 1) / block * block, 0xFF);
+    }
+    toc.insert(toc.end(), code.begin(), code.end());
+  };
+  const BentoTocRecord *last = nullptr;
+  for (const BentoTocRecord &r : writer.toc) {
+    std::vector<uint8_t> code;
+    if (last == nullptr || r.objectId != last->objectId) {
+      code = {1};
+      u32(code, r.objectId), u32(code, r.propertyId), u32(code, r.typeId);
+    } else if (r.propertyId != last->propertyId) {
+      code = {2};
+      u32(code, r.propertyId), u32(code, r.typeId);
+    } else if (r.typeId != last->typeId) {
+      code = {3};
+      u32(code, r.typeId);
+    }
+    if (!code.empty()) put(code);
+    if (r.referenceList != 0) {
+      code = {15};
+      u32(code, r.referenceList);
+      put(code);
+    }
+    const bool more = (r.storage & kStreamContinued) != 0;
+    if (r.storage & 1) {
+      const bool wide = (r.storage & kStreamWide) != 0;
+      code = {static_cast<uint8_t>((wide ? 7 : 5) + (more ? 1 : 0))};
+      if (wide) {
+        const uint64_t offset = r.value; // high half 0: the file is small
+        big ? (u32(code, offset >> 32), u32(code, offset))
+            : (u32(code, offset), u32(code, offset >> 32));
+      } else {
+        u32(code, r.value);
+      }
+      u32(code, r.length);
+    } else {
+      code = {static_cast<uint8_t>(more ? 14 : 9 + r.length)};
+      if (r.length != 0) PutU32(code, r.value); // the bytes as they lie
+    }
+    put(code);
+    last = &r;
+  }
+  if (label.tocSize >= 0 && static_cast<size_t>(label.tocSize) < toc.size())
+    toc.resize(label.tocSize);
+
+  std::vector<uint8_t> out = writer.data;
+  const uint32_t offset = static_cast<uint32_t>(out.size());
+  out.insert(out.end(), toc.begin(), toc.end());
+  out.insert(out.end(), kMagic, kMagic + 8);
+  auto u16 = [&](uint16_t v) { big ? PutU16Big(out, v) : PutU16(out, v); };
+  u16(0x0101); // flags
+  u16(static_cast<uint16_t>(label.byteOrder >= 0 ? label.byteOrder : blockKiB));
+  u16(2);
+  u16(0);
+  u32(out, offset);
+  u32(out, toc.size());
+  return out;
+}
+
 bool BentoWriteFile(const BentoWriter &writer, const std::filesystem::path &file,
                     const BentoLabel &label) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);

@@ -18,8 +18,14 @@ struct BentoTocRecord {
   uint32_t typeId;
   uint32_t value; // stored: offset in the file; immediate: the value's bytes
   uint32_t length;
-  uint32_t storage; // 1: stored
+  uint32_t storage;           // 1: stored; in a version-2 table also kStreamContinued, kStreamWide
+  uint32_t referenceList = 0; // version-2 table: the object mapping the value's reference keys
 };
+
+// Storage bits that only the version-2 table writes: the value goes on in the next record
+// (same object, property and type), and the offset is written as 8 bytes.
+inline constexpr uint32_t kStreamContinued = 2;
+inline constexpr uint32_t kStreamWide = 4;
 
 struct BentoWriter {
   bool bigEndian = false;    // byte-order mark "MM" instead of "II"
@@ -75,6 +81,12 @@ std::vector<uint8_t> BentoMobId(uint32_t low, uint32_t high);
 
 // The whole file, or written straight to disk (large databases are not copied once more).
 std::vector<uint8_t> BentoFinish(const BentoWriter &writer, const BentoLabel &label = {});
+// The same records as a version-2 table (label major version 2, written in the writer's byte
+// order): a byte-code stream in blocks of blockKiB KiB, each block closed by an end code
+// and padding. The label's tocSize, when set, cuts the stream; its byteOrder, when set,
+// is written as the block size field.
+std::vector<uint8_t> BentoFinishStream(const BentoWriter &writer, uint16_t blockKiB = 1,
+                                       const BentoLabel &label = {});
 bool BentoWriteFile(const BentoWriter &writer, const std::filesystem::path &file,
                     const BentoLabel &label = {});
 

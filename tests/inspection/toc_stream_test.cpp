@@ -1,0 +1,270 @@
+// Version-2 tables (the byte-code stream of label major version 2) in the viewer's parser:
+// generated containers in both byte orders, damaged streams, and the real OMF 2.x files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "inspection/bento_constants.h"
+#include "inspection/view_fixture.h"
+#include "inspection/name_dictionary.h"
+#include "inspection/structure_view.h"
+#include "inspection/toc_stream.h"
+#include "support/bento_writer.h"
+#include "support/log_capture.h"
+#include "support/realdata.h"
+
+namespace {
+
+// Per-file IDs. Two of the file's names sit on numbers that mean something else in a
+// version-1 table (a mob's name, an object reference array): only names may count.
+enum : uint32_t {
+  kPropClass = 0x10000,
+  kTypeClass,
+  kPropMobs,
+  kTypeRefArray,
+  kPropName,
+  kTypeString,
+  kPropMobId,
+  kTypeUid,
+  kPropSource,
+  kPropVersion,
+  kDecoyProp = PROP_MOB_NAME,
+  kDecoyType = TYPE_OBJECT_REF_ARRAY,
+  kFirstMob = 0x20010,
+  kSecondMob = 0x20020,
+  kClip = 0x20030,
+  kRefList = 0x20040,
+  kFillers = 0x20100,
+};
+constexpr uint32_t kFillerCount = 60; // enough for several 1 KiB blocks
+
+std::vector<uint8_t> Numbers(bool big, std::initializer_list<uint32_t> words,
+                             bool count16 = false) {
+  std::vector<uint8_t> out;
+  bool first = count16;
+  for (uint32_t w : words) {
+    if (first)
+      big ? PutU16Big(out, static_cast<uint16_t>(w)) : PutU16(out, static_cast<uint16_t>(w));
+    else
+      big ? PutU32Big(out, w) : PutU32(out, w);
+    first = false;
+  }
+  return out;
+}
+
+struct Container {
+  BentoWriter w;
+  size_t values = 0; // value entries the table holds
+};
+
+Container MakeContainer(bool big) {
+  Container c{BentoBegin(big)};
+  BentoWriter &w = c.w;
+  BentoAddCode(w, 1, kPropClass, kTypeClass, "HEAD");
+  std::vector<uint8_t> mobs = Numbers(big, {2, 0x51, 0x52}, true);
+  BentoAddStored(w, 1, kPropMobs, kTypeRefArray, mobs.data(), mobs.size());
+  w.toc.back().referenceList = kRefList;
+  std::vector<uint8_t> version = Numbers(big, {2, 2});
+  BentoAddStored(w, 1, kPropVersion, kDecoyType, version.data(), version.size());
+  const std::pair<uint32_t, const char *> names[] = {
+      {kPropClass, "OMFI:OOBJ:ObjClass"},  {kTypeClass, "omfi:ClassID"},
+      {kPropMobs, "OMFI:HEAD:Mobs"},       {kTypeRefArray, "omfi:ObjRefArray"},
+      {kPropName, "OMFI:MOBJ:Name"},       {kTypeString, "omfi:String"},
+      {kPropMobId, "OMFI:MOBJ:MobID"},     {kTypeUid, "omfi:UID"},
+      {kPropSource, "OMFI:SCLP:SourceID"}, {kPropVersion, "OMFI:HEAD:ToolkitVersion"},
+      {kDecoyProp, "OMFI:MOBJ:Comment"},   {kDecoyType, "omfi:Int32Array"}};
+  for (const auto &[id, name] : names) BentoAddName(w, id, name[0] == 'o', name);
+  // A name in three pieces: stored, held in the stream, stored.
+  BentoAddCode(w, kFirstMob, kPropClass, kTypeClass, "CMOB");
+  BentoAddStored(w, kFirstMob, kDecoyProp, kTypeString, "Decoy", 6);
+  BentoAddStored(w, kFirstMob, kPropName, kTypeString, "Fir", 3);
+  w.toc.back().storage |= kStreamContinued;
+  BentoAddImmediate(w, kFirstMob, kPropName, kTypeString, "st m", 4);
+  w.toc.back().storage |= kStreamContinued;
+  BentoAddStored(w, kFirstMob, kPropName, kTypeString, "ob", 3);
+  w.toc.back().storage |= kStreamWide;
+  BentoAddCode(w, kSecondMob, kPropClass, kTypeClass, "SMOB");
+  std::vector<uint8_t> id = BentoMobId(7, 8);
+  BentoAddStored(w, kSecondMob, kPropMobId, kTypeUid, id.data(), id.size());
+  BentoAddCode(w, kClip, kPropClass, kTypeClass, "SCLP");
+  BentoAddStored(w, kClip, kPropSource, kTypeUid, id.data(), id.size());
+  std::vector<uint8_t> pairs = Numbers(big, {0x51, kFirstMob, 0x52, kSecondMob});
+  BentoAddStored(w, kRefList, CM_StdObjID_ObjReferences, CM_StdObjID_ObjRefData, pairs.data(),
+                 pairs.size());
+  for (uint32_t i = 0; i < kFillerCount; ++i) {
+    BentoAddCode(w, kFillers + i, kPropClass, kTypeClass, "FILL");
+    BentoAddStored(w, kFillers + i, kPropName, kTypeString, "filler", 7);
+  }
+  c.values = w.toc.size() - 2; // the name's pieces after the first
+  return c;
+}
+
+struct TocStreamTest : ViewFixture {
+  TocStreamTest() : ViewFixture(1) { names = CreateNameDictionary(); }
+
+  int Open(const std::vector<uint8_t> &bytes) {
+    const int opened = files.Open(*parser, bytes);
+    if (opened == 1) BuildNameDictionary(*parser, &names);
+    return opened;
+  }
+  std::wstring ObjectLabel(uint32_t objectId) {
+    ViewItem item{};
+    return MakeObjectItem(*parser, objectId, &item) ? item.label : L"(none)";
+  }
+};
+
+TEST_F(TocStreamTest, BothByteOrdersReadWithTheFilesOwnNames) {
+  // Names an earlier file gave these numbers must not show.
+  AddName(names, kPropClass, reinterpret_cast<const uint8_t *>("Earlier:Name"), 12);
+  for (bool big : {false, true}) {
+    SCOPED_TRACE(big ? "big-endian" : "little-endian");
+    const Container c = MakeContainer(big);
+    const std::vector<uint8_t> bytes = BentoFinishStream(c.w);
+    LogCapture log;
+    ASSERT_EQ(1, Open(bytes));
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(1u, parser->valid);
+    EXPECT_EQ(big ? 0u : 1u, parser->littleEndian);
+    EXPECT_GT(parser->label.tocSize, 2u * kTocBlockUnit) << "the table spans several blocks";
+    EXPECT_EQ(c.values, parser->entryCount);
+    EXPECT_EQ(kFillerCount + 5 + 12, parser->objectCount);
+
+    EXPECT_EQ(L"[ ID=0x1 ]HEAD", ObjectLabel(1));
+    EXPECT_EQ(L"First mob[ ID=0x20010 ]CMOB", ObjectLabel(kFirstMob));
+    EXPECT_EQ(L"filler[ ID=0x2013B ]FILL", ObjectLabel(kFillers + kFillerCount - 1));
+    const std::vector<ViewItem> head = Properties(1);
+    ASSERT_EQ(3u, head.size());
+    EXPECT_EQ(std::wstring(L"OMFI:OOBJ:ObjClass  ( omfi:ClassID )HEAD"), head[0].label);
+    EXPECT_EQ(std::wstring(L"OMFI:HEAD:Mobs  ( omfi:ObjRefArray )[ext]"), head[1].label);
+    EXPECT_EQ(1u, head[1].bold);
+    EXPECT_EQ(0u, head[2].bold) << head[2].label;
+    EXPECT_EQ((std::vector<uint32_t>{kFirstMob, kSecondMob}), Referenced(head[1].entry));
+    EXPECT_TRUE(Referenced(head[2].entry).empty());
+    const std::vector<ViewItem> clip = Properties(kClip);
+    ASSERT_EQ(2u, clip.size());
+    EXPECT_EQ((std::vector<uint32_t>{kSecondMob}), Referenced(clip[1].entry));
+
+    const int32_t name = parser->FindProperty(parser->FirstEntryOfObject(kFirstMob), kPropName);
+    ASSERT_EQ(10u, parser->ReadValue(static_cast<uint32_t>(name)));
+    EXPECT_STREQ("First mob", reinterpret_cast<const char *>(parser->valueBuffer));
+    EXPECT_STREQ("OMFI:HEAD:Mobs", LookupName(names, kPropMobs));
+  }
+}
+
+TEST_F(TocStreamTest, DamageEndsTheTableWithWhatWasRead) {
+  const Container good = MakeContainer(false);
+  const size_t all = good.values;
+  struct Case {
+    const char *what;
+    std::vector<uint8_t> bytes;
+    size_t entries; // 0: fewer than all, more than none
+  };
+  std::vector<Case> cases;
+  BentoLabel cut;
+  cut.tocSize =
+      static_cast<int64_t>(BentoFinishStream(good.w).size() - good.w.data.size() - 24 - 3);
+  cases.push_back({"operand cut short", BentoFinishStream(good.w, 1, cut), all - 1});
+  std::vector<uint8_t> bad = BentoFinishStream(good.w);
+  bad[bad.size() - 24 - 9] = 0x10; // the last value's code
+  cases.push_back({"unknown code", bad, all - 1});
+  Container past = MakeContainer(false);
+  BentoAddEntry(past.w, 1, kPropClass, kTypeClass, 0x7FFFFFF0, 0x20, 1);
+  cases.push_back({"value past the end of the file", BentoFinishStream(past.w), all});
+  Container unfinished = MakeContainer(false);
+  unfinished.w.toc.back().storage |= kStreamContinued;
+  cases.push_back({"continued value not finished", BentoFinishStream(unfinished.w), all - 1});
+  BentoLabel noBlocks;
+  noBlocks.byteOrder = 0; // a table in blocks of no size
+  cases.push_back({"block end without a block size", BentoFinishStream(good.w, 1, noBlocks), 0});
+
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    LogCapture log;
+    ASSERT_EQ(1, Open(c.bytes));
+    if (c.entries != 0) {
+      EXPECT_EQ(c.entries, parser->entryCount);
+    } else {
+      EXPECT_GT(parser->entryCount, 0u);
+      EXPECT_LT(parser->entryCount, all);
+    }
+    ASSERT_EQ(1u, log.lines.size());
+    EXPECT_EQ(0u, log.lines[0].rfind(L"QEL::ReadTocStream::", 0)) << log.lines[0];
+  }
+  // A stream that is damaged before its first value holds no object.
+  std::vector<uint8_t> nothing = BentoFinishStream(good.w);
+  nothing[good.w.data.size()] = 0x30;
+  LogCapture log;
+  EXPECT_EQ(0, Open(nothing));
+  EXPECT_EQ(0u, parser->open);
+}
+
+TEST_F(TocStreamTest, OnlyTheViewersParserReadsTheStream) {
+  auto catalogue = std::make_unique<MediaFileParser>();
+  ASSERT_EQ(1, files.Open(*catalogue, BentoFinishStream(MakeContainer(false).w)));
+  EXPECT_EQ(0u, catalogue->valid);
+  EXPECT_EQ(0u, catalogue->entryCount);
+}
+
+// The OMF 2.x sample files: value entries (continued pieces joined) and objects.
+TEST(TocStreamRealData, EveryVersionTwoFileOpensWithItsObjectsAndNames) {
+  struct Real {
+    const char *file;
+    uint32_t entries;
+    uint32_t objects;
+  };
+  const Real kFiles[] = {
+      {"omfkt22/CDCI.omf", 387, 281},       {"omfkt22/CmplxIMA.omf", 692, 351},
+      {"omfkt22/Complx2x.omf", 785, 437},   {"omfkt22/DupMob2x.omf", 426, 292},
+      {"omfkt22/Film2x.omf", 835, 453},     {"omfkt22/JPEG.omf", 384, 281},
+      {"omfkt22/ManyO2x.omf", 1118, 652},   {"omfkt22/Media2x.omf", 4083, 1323},
+      {"omfkt22/MkDesc2x.omf", 367, 280},   {"omfkt22/MkOMFLoc.omf", 543, 330},
+      {"omfkt22/PrivR2x.omf", 316, 253},    {"omfkt22/RGBA.omf", 378, 281},
+      {"omfkt22/Simple2x.omf", 420, 286},   {"omfkt22/TstAttr2x.omf", 336, 258},
+      {"omfkt22/TstAttrIMA.omf", 312, 238}, {"omfkt22/rawRef.omf", 430, 301},
+      {"libomf/test.omf", 1339, 537},       {"aaf-sdk/vs9_Complx2x.omf", 784, 436},
+  };
+  auto parser = std::make_unique<MediaFileParser>(1);
+  int seen = 0;
+  for (const Real &real : kFiles) {
+    const std::filesystem::path file = RealdataFile(real.file);
+    if (file.empty()) continue;
+    ++seen;
+    LogCapture log;
+    ASSERT_EQ(1, parser->OpenMediaFile(file.wstring().c_str())) << real.file;
+    EXPECT_TRUE(log.lines.empty()) << real.file;
+    EXPECT_EQ(real.entries, parser->entryCount) << real.file;
+    EXPECT_EQ(real.objects, parser->objectCount) << real.file;
+    ViewItem head{};
+    ASSERT_EQ(1, MakeObjectItem(*parser, 1, &head)) << real.file;
+    EXPECT_EQ(L"[ ID=0x1 ]HEAD", std::wstring(head.label)) << real.file;
+  }
+  if (seen == 0) GTEST_SKIP() << "the real containers are not beside the repository";
+
+  const std::filesystem::path simple = RealdataFile("omfkt22/Simple2x.omf");
+  if (simple.empty()) return;
+  ASSERT_EQ(1, parser->OpenMediaFile(simple.wstring().c_str()));
+  NameDictionary *names = nullptr;
+  BuildNameDictionary(*parser, &names);
+  std::vector<ViewItem> items;
+  MakePropertyItems(*parser, names, 1, &items);
+  DestroyNameDictionary(names);
+  std::vector<std::wstring> labels;
+  for (const ViewItem &item : items) labels.push_back(item.label);
+  EXPECT_NE(labels.end(),
+            std::find(labels.begin(), labels.end(),
+                      L"OMFI:HEAD:ByteOrder  ( omfi:Int16 )=[ val 0x4949 :len 0x2 ]"));
+  const auto mobs =
+      std::find(labels.begin(), labels.end(), L"OMFI:HEAD:Mobs  ( omfi:ObjRefArray )[ext]");
+  ASSERT_NE(labels.end(), mobs);
+  std::vector<uint32_t> objects;
+  ReferencedObjects(*parser, items[static_cast<size_t>(mobs - labels.begin())].entry, &objects);
+  EXPECT_EQ((std::vector<uint32_t>{0x100E9, 0x100F5, 0x10100}), objects);
+  ViewItem mob{};
+  ASSERT_EQ(1, MakeObjectItem(*parser, 0x10100, &mob));
+  EXPECT_EQ(L"Simple Composition[ ID=0x10100 ]CMOB", std::wstring(mob.label));
+}
+
+} // namespace
