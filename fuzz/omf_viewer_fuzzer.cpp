@@ -1,9 +1,10 @@
-// What the OMF structure viewer shows, over arbitrary containers, read as the viewer's parser
-// reads them (version-2 byte-code tables too): the name dictionary, then
-// for every object of the file its item and its property items, the objects each reference
-// property leads to (as an expansion adds them) and the hex dump of every entry. Labels and
-// dump lines must end within their buffers. The work per input is bounded (objects shown,
-// bytes dumped) so that a table that names one huge value many times stays a short run.
+// What the OMF structure viewer shows, over arbitrary containers read as the viewer's parser
+// reads them (version-2 byte-code tables too): the name dictionary, then for every object
+// of the file its item and its property items, the objects each reference property leads
+// to (as an expansion adds them), the hex dump of every entry, and the whole tree as
+// orvalis-cli tree walks it. Labels and dump lines must end within their buffers. The work
+// per input is bounded (objects shown, bytes dumped, tree items) so that a table that names
+// one huge value many times stays a short run.
 #include <cwchar>
 #include <memory>
 #include <vector>
@@ -17,6 +18,7 @@ namespace {
 
 constexpr uint32_t kMostObjects = 2048;       // object items made per input
 constexpr uint64_t kMostDumpBytes = 8 * 1024; // value bytes dumped per input
+constexpr uint64_t kMostTreeItems = 4096;     // items of the whole tree walked per input
 
 void CheckLine(void *context, const wchar_t *line) {
   FuzzTextLength(line, kDumpLineChars, "dump line without terminator");
@@ -88,6 +90,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     viewer.ShowObject(objectId);
     viewer.ShowProperties(objectId);
   }
+  // The whole tree as orvalis-cli tree prints it.
+  uint64_t treeItems = 0;
+  WalkStructureTree(
+      *parser, names, UINT32_MAX,
+      [](void *context, uint32_t, const ViewItem &treeItem) {
+        CheckItem(treeItem);
+        return ++*static_cast<uint64_t *>(context) < kMostTreeItems;
+      },
+      &treeItems);
   // Entries that a click cannot reach: none, past the table, of no object.
   DumpEntryLines(*parser, -1, CheckLine, &viewer.dumpLines);
   DumpEntryLines(*parser, static_cast<int32_t>(parser->entryCount), CheckLine, &viewer.dumpLines);

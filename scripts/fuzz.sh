@@ -93,7 +93,7 @@ code_under_test() {
     format_text_*) echo 'src/inspection/media_info_text' ;;
     audio_header_*) echo 'src/inspection/audio_headers' ;;
     media_file_*) echo 'src/inspection/(media_file_parser|bento_reader|omf_descriptors|audio_headers)|src/formats/buffered' ;;
-    omf_viewer_*) echo 'src/inspection/(structure_view|name_dictionary)' ;;
+    omf_viewer_*) echo 'src/inspection/(structure_view|structure_tree|name_dictionary|toc_stream)' ;;
     dictionary_*) echo 'src/inspection/(name_dictionary|dictionary_dump)' ;;
   esac
 }

@@ -2,6 +2,7 @@
 // line, indented two spaces per level, with the viewer's labels; every reference is opened
 // as a double-click opens it (an object's references where it first appears).
 #include <cstdint>
+#include <cstdio>
 #include <cwchar>
 #include <string>
 
@@ -11,11 +12,13 @@
 
 namespace {
 
-void WriteItem(void *, uint32_t depth, const ViewItem &item) {
+// Stops the walk when standard output fails (a closed pipe, a full disk).
+bool WriteItem(void *, uint32_t depth, const ViewItem &item) {
   std::wstring line(2 * static_cast<size_t>(depth), L' ');
   line += item.label;
   line += L"\n";
   WriteUtf8(stdout, line.c_str());
+  return std::ferror(stdout) == 0;
 }
 
 } // namespace

@@ -51,7 +51,7 @@ void WalkStructureTree(MediaFileParser &parser, NameDictionary *names, uint32_t 
     }
     const size_t k = frame.next++;
     const uint32_t depth = frame.depth;
-    sink(context, depth, frame.items[k]);
+    if (!sink(context, depth, frame.items[k])) return;
     if (depth >= maxDepth) continue;
     if (!frame.objectIds.empty()) {
       const uint32_t objectId = frame.objectIds[k];

@@ -43,8 +43,8 @@ void ReferencedObjects(MediaFileParser &parser, int32_t entry, std::vector<uint3
 // reference property the objects it leads to (one more level, sorted by label as the
 // viewer's tree sorts them), as a double-click on every reference adds them. An object's
 // references are followed where it first appears only, so shared and cyclic references
-// end; nothing deeper than maxDepth is given.
-using TreeItemSink = void (*)(void *context, uint32_t depth, const ViewItem &item);
+// end; nothing deeper than maxDepth is given. The walk stops when the sink returns false.
+using TreeItemSink = bool (*)(void *context, uint32_t depth, const ViewItem &item);
 void WalkStructureTree(MediaFileParser &parser, NameDictionary *names, uint32_t maxDepth,
                        TreeItemSink sink, void *context);
 
