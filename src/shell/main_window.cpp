@@ -13,6 +13,7 @@
 #include "operations/progress.h"
 #include "operations/progress_window.h"
 #include "resources/resource.h"
+#include "platform/platform.h"
 #include "shell/console_window.h"
 #include "shell/host_receivers.h"
 #include "shell/shell_state.h"
@@ -24,6 +25,7 @@
 #include "views/files_list.h"
 #include "views/projects_list.h"
 #include "views/view_procedures.h"
+#include "window_services/long_task.h"
 
 ShellState g_shell;
 
@@ -149,11 +151,13 @@ void CreateControls() {
 void WriteBanner() {
   wchar_t title[128];
   BuildTitle(title, 128);
-  LogLine(title);
-  LogLine(L"------------------------------------------------------------");
-  LogLine(L"Catalogues the media of AVID editing applications: databases, media files, projects.");
-  LogLine(L"------------------------------------------------------------");
-  LogLine(L"This window collects the program's log; closing it only hides it (Ctrl-6 shows it).");
+  platform::LogLine(title);
+  platform::LogLine(L"------------------------------------------------------------");
+  platform::LogLine(
+      L"Catalogues the media of AVID editing applications: databases, media files, projects.");
+  platform::LogLine(L"------------------------------------------------------------");
+  platform::LogLine(
+      L"This window collects the program's log; closing it only hides it (Ctrl-6 shows it).");
 }
 
 // Opens, centres and shows the progress window around one long task.
@@ -165,12 +169,16 @@ void RunWithProgress(void (*task)()) {
 }
 
 void OnSearch() {
+  LongTask task(L"Search for Databases");
+  if (task.refused) return;
   StoreBaseChecks();
   RunWithProgress(ScanAllDrives);
   FillBasesTree();
 }
 
 void OnScan() {
+  LongTask task(L"Scan");
+  if (task.refused) return;
   ClearFilesList();
   StoreBaseChecks();
   RunWithProgress(LoadAll);
@@ -184,10 +192,10 @@ void OnButton(HWND button) {
   else if (button == g_shell.scanButton)
     OnScan();
   else if (button == g_shell.hardwareButton)
-    OpenDriveInfoTool();
+    OpenDriveInfoTool(g_shell.instance, g_shell.uiFont, g_shell.mainWindow, &g_shell.driveTool);
   else if (button == g_shell.mountButton)
-    StartMountTool(g_shell.instance, g_shell.uiFont);
-  else if (button == g_shell.duplicatesButton)
+    StartMountTool(g_shell.instance, g_shell.uiFont, &g_shell.mountTool);
+  else if (button == g_shell.duplicatesButton && !RefusedWhileBusy(L"Find duplicates"))
     DialogBoxParamW(g_shell.instance, MAKEINTRESOURCEW(IDD_DUPLICATES), g_shell.mainWindow,
                     DuplicatesDialogProc, 0);
 }
@@ -196,10 +204,11 @@ bool OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
   case CMD_SHOW_CONSOLE:
   case CMD_SHOW_CONSOLE_KEY:
-    LogShow();
+    platform::LogShow();
     return true;
   case CMD_OMF_INFO_TOOL:
-    OpenOmfViewer(g_shell.instance, g_shell.uiFont, g_catalogueParser.results.fileName);
+    OpenOmfViewer(g_shell.instance, g_shell.uiFont, g_catalogueParser.results.fileName,
+                  &g_shell.omfViewer);
     return true;
   case CMD_EXIT:
     DestroyWindow(window);
@@ -262,7 +271,7 @@ void OnPaint(HWND window) {
 }
 
 void OnDestroy() {
-  CloseOmfViewer();
+  CloseOmfViewer(g_shell.omfViewer);
   PostQuitMessage(0);
 }
 

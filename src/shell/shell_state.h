@@ -36,6 +36,12 @@ struct ShellState {
   wchar_t infoText[1024]; // shared by the info label and the status line
   RECT clientRect;        // measured again before every layout
   HBITMAP sortMarkBitmap;
+
+  // The tool windows, reached only through their handles: each keeps its state in its own
+  // context. A handle goes stale when its window closes, so every use tests it with IsWindow.
+  HWND driveTool;
+  HWND mountTool;
+  HWND omfViewer;
 };
 
 extern ShellState g_shell;

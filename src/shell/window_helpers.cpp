@@ -3,9 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-namespace {
-FolderBrowser g_folderBrowser = nullptr;
-}
+#include "window_services/test_seams.h"
 
 bool ModifyStyle(HWND window, DWORD remove, DWORD add, UINT extraPositionFlags) {
   DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
@@ -84,15 +82,9 @@ void StartToolThread(LPTHREAD_START_ROUTINE thread, HINSTANCE instance, HANDLE *
   *signal = nullptr;
 }
 
-FolderBrowser SetFolderBrowser(FolderBrowser browser) {
-  FolderBrowser previous = g_folderBrowser;
-  g_folderBrowser = browser;
-  return previous;
-}
-
 bool BrowseForFolder(HWND owner, wchar_t *path, size_t capacity) {
   if (path == nullptr || capacity == 0) return false;
-  if (g_folderBrowser != nullptr) return g_folderBrowser(owner, path, capacity);
+  if (FolderBrowser seam = FolderBrowserSeam(); seam != nullptr) return seam(owner, path, capacity);
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return false;
 
   BROWSEINFOW info{};

@@ -28,10 +28,6 @@ void StartToolThread(LPTHREAD_START_ROUTINE thread, HINSTANCE instance, HANDLE *
 // Asks the user for a folder; true when one was chosen and its path fits the buffer.
 bool BrowseForFolder(HWND owner, wchar_t *path, size_t capacity);
 
-// Tests replace the shell's folder browser with their own answer; null restores it.
-using FolderBrowser = bool (*)(HWND owner, wchar_t *path, size_t capacity);
-FolderBrowser SetFolderBrowser(FolderBrowser browser);
-
 // Writes the byte count in the shell's short size form ("1.50 MB"); the empty text when
 // that fails. Returns the buffer.
 wchar_t *FormatByteSize(wchar_t *buffer, UINT capacity, uint64_t bytes);

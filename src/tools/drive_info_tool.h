@@ -6,21 +6,11 @@
 
 #include <cstdint>
 
-void OpenDriveInfoTool(); // does nothing when the tool is already open
+// Opens the tool unless *tool is its window still (then nothing happens, the window is not
+// even brought forward); *tool becomes the new window. It is built once, on the calling
+// (main) thread, centred over the reference window.
+void OpenDriveInfoTool(HINSTANCE instance, HFONT font, HWND reference, HWND *tool);
 LRESULT CALLBACK DriveInfoWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The system queries the tool makes; tests replace them to describe drives of their own.
-struct DriveQueries {
-  DWORD(WINAPI *logicalDriveStrings)(DWORD chars, LPWSTR buffer);
-  BOOL(WINAPI *diskFreeSpace)
-  (LPCWSTR root, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total, PULARGE_INTEGER totalFree);
-  BOOL(WINAPI *volumeInformation)
-  (LPCWSTR root, LPWSTR name, DWORD nameChars, LPDWORD serial, LPDWORD maxComponent, LPDWORD flags,
-   LPWSTR fileSystem, DWORD fileSystemChars);
-  UINT(WINAPI *driveType)(LPCWSTR root);
-};
-// Installs queries (a null member keeps the system's call) and returns the previous set.
-DriveQueries SetDriveQueries(const DriveQueries &queries);
 
 // Width in pixels that bytes take on the common scale, where largest fills 320 pixels.
 int DriveBarPixels(uint64_t bytes, uint64_t largest);

@@ -4,12 +4,12 @@
 #include <shlwapi.h>
 
 #include <cwchar>
+#include <new>
 
-#include "shell/console_window.h"
+#include "platform/platform.h"
 #include "shell/window_helpers.h"
 #include "tools/tool_windows.h"
-
-MountTool g_mountTool;
+#include "window_services/window_context.h"
 
 namespace {
 
@@ -41,9 +41,9 @@ void QueryTarget(const wchar_t *device, wchar_t *target) {
   LocalFree(longTarget);
 }
 
-void ReadBaseFolder(wchar_t *base) {
+void ReadBaseFolder(const MountTool &tool, wchar_t *base) {
   base[0] = 0;
-  GetWindowTextW(g_mountTool.baseEdit, base, kTextChars);
+  GetWindowTextW(tool.baseEdit, base, kTextChars);
 }
 
 bool IsChecked(HWND tree, HTREEITEM item) {
@@ -93,9 +93,9 @@ void ItemText(HWND tree, HTREEITEM item, wchar_t *text) {
 }
 
 // The letter that maps path already, or -1.
-int MappedLetterOf(const wchar_t *path) {
+int MappedLetterOf(const MountTool &tool, const wchar_t *path) {
   for (int i = 0; i < 26; ++i) {
-    const DriveTableEntry &entry = g_mountTool.drives[i];
+    const DriveTableEntry &entry = tool.drives[i];
     if (entry.substituted && StrCmpIW(entry.target + kPrefixChars, path) == 0) return i;
   }
   return -1;
@@ -108,9 +108,9 @@ bool IsAmong(const wchar_t *path, const wchar_t (*paths)[kTextChars], int count)
   return false;
 }
 
-int FirstFreeLetter() {
+int FirstFreeLetter(const MountTool &tool) {
   for (int i = kFirstMountLetter; i < 26; ++i) {
-    if (g_mountTool.drives[i].target[0] == 0) return i;
+    if (tool.drives[i].target[0] == 0) return i;
   }
   return -1;
 }
@@ -120,93 +120,88 @@ bool IsUsableBase(const wchar_t *base) {
          PathFileExistsW(base) && SetCurrentDirectoryW(base);
 }
 
-HWND MakeControl(DWORD exStyle, const wchar_t *cls, const wchar_t *text, DWORD style, int x, int y,
-                 int width, int height, HINSTANCE instance) {
-  HWND control = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
-                                 height, g_mountTool.window, nullptr, instance, nullptr);
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_mountTool.font), FALSE);
+HWND MakeControl(const MountTool &tool, const wchar_t *cls, const wchar_t *text, DWORD style, int x,
+                 int y, int width, int height, HINSTANCE instance) {
+  HWND control = CreateWindowExW(WS_EX_STATICEDGE, cls, text, WS_CHILD | WS_VISIBLE | style, x, y,
+                                 width, height, tool.window, nullptr, instance, nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(tool.font), FALSE);
   return control;
 }
 
-HWND MakeTree(int x, HINSTANCE instance) {
+HWND MakeTree(const MountTool &tool, int x, HINSTANCE instance) {
   HWND tree =
-      MakeControl(WS_EX_STATICEDGE, WC_TREEVIEWW, L"Bases",
-                  WS_VSCROLL | TVS_CHECKBOXES | TVS_FULLROWSELECT, x, 28, 235, 420, instance);
+      MakeControl(tool, WC_TREEVIEWW, L"Bases", WS_VSCROLL | TVS_CHECKBOXES | TVS_FULLROWSELECT, x,
+                  28, 235, 420, instance);
   // Switching the check boxes off and on makes the control build their state images now.
   ModifyStyle(tree, TVS_CHECKBOXES, 0, 0);
   ModifyStyle(tree, 0, TVS_CHECKBOXES, 0);
   return tree;
 }
 
-void CreateControls(HINSTANCE instance) {
-  g_mountTool.browseButton =
-      MakeControl(WS_EX_STATICEDGE, L"Button", L"...", BS_PUSHBUTTON, 10, 5, 20, 18, instance);
-  g_mountTool.baseEdit =
-      MakeControl(WS_EX_STATICEDGE, L"Edit", L"c:\\", ES_AUTOHSCROLL, 31, 5, 454, 18, instance);
-  g_mountTool.foldersTree = MakeTree(10, instance);
-  g_mountTool.drivesTree = MakeTree(250, instance);
-  g_mountTool.unmountButton = MakeControl(WS_EX_STATICEDGE, L"Button", L"Unmount All",
-                                          BS_PUSHBUTTON, 10, 450, 80, 18, instance);
-  g_mountTool.applyButton =
-      MakeControl(WS_EX_STATICEDGE, L"Button", L"Apply", BS_PUSHBUTTON, 405, 450, 80, 18, instance);
+void CreateControls(MountTool &tool, HINSTANCE instance) {
+  tool.browseButton = MakeControl(tool, L"Button", L"...", BS_PUSHBUTTON, 10, 5, 20, 18, instance);
+  tool.baseEdit = MakeControl(tool, L"Edit", L"c:\\", ES_AUTOHSCROLL, 31, 5, 454, 18, instance);
+  tool.foldersTree = MakeTree(tool, 10, instance);
+  tool.drivesTree = MakeTree(tool, 250, instance);
+  tool.unmountButton =
+      MakeControl(tool, L"Button", L"Unmount All", BS_PUSHBUTTON, 10, 450, 80, 18, instance);
+  tool.applyButton =
+      MakeControl(tool, L"Button", L"Apply", BS_PUSHBUTTON, 405, 450, 80, 18, instance);
 }
 
 DWORD WINAPI MountToolThread(LPVOID parameter) {
-  HINSTANCE instance = static_cast<HINSTANCE>(parameter);
-  g_mountTool.window =
-      CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kMountToolClass,
-                      L"Mount/Substitute Tool", WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
-                      CW_USEDEFAULT, 500, 500, nullptr, nullptr, instance, nullptr);
-  if (g_mountTool.window == nullptr) {
-    ReleaseSemaphore(g_mountTool.startSignal, 1, nullptr);
-    return 0;
+  auto *start = static_cast<WindowThreadStart *>(parameter);
+  HINSTANCE instance = start->instance;
+  HWND window = CreateThreadWindow<MountTool>(
+      start, WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kMountToolClass,
+      L"Mount/Substitute Tool", WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, 500, 500);
+  if (window != nullptr) {
+    MountTool &tool = *ContextOf<MountTool>(window);
+    CreateControls(tool, instance);
+    RefreshMountedDrives(tool);
+    RefreshFolders(tool);
+    CenterWindow(window, nullptr);
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
   }
-  CreateControls(instance);
-  RefreshMountedDrives();
-  RefreshFolders();
-  CenterWindow(g_mountTool.window, nullptr);
-  ShowWindow(g_mountTool.window, SW_SHOW);
-  UpdateWindow(g_mountTool.window);
-  ReleaseSemaphore(g_mountTool.startSignal, 1, nullptr);
-
-  RunToolLoop();
+  SignalWindowStarted(start);
+  if (window != nullptr) RunToolLoop();
   return 0;
 }
 
-void OnBrowse() {
+void OnBrowse(const MountTool &tool) {
   wchar_t folder[kTextChars] = {};
   // The new text refreshes the folders tree through the edit box's change notification.
-  if (BrowseForFolder(g_mountTool.window, folder, kTextChars))
-    SetWindowTextW(g_mountTool.baseEdit, folder);
+  if (BrowseForFolder(tool.window, folder, kTextChars)) SetWindowTextW(tool.baseEdit, folder);
 }
 
-void OnCommand(WPARAM wParam, LPARAM lParam) {
+void OnCommand(MountTool &tool, WPARAM wParam, LPARAM lParam) {
   HWND sender = reinterpret_cast<HWND>(lParam);
-  if (sender == g_mountTool.baseEdit) {
-    if (HIWORD(wParam) == EN_CHANGE) RefreshFolders();
+  if (sender == tool.baseEdit) {
+    if (HIWORD(wParam) == EN_CHANGE) RefreshFolders(tool);
     return;
   }
-  if (sender == g_mountTool.unmountButton) {
+  if (sender == tool.unmountButton) {
     UnmountAll();
-  } else if (sender == g_mountTool.applyButton) {
-    ApplyMounts();
-  } else if (sender == g_mountTool.browseButton) {
-    OnBrowse();
+  } else if (sender == tool.applyButton) {
+    ApplyMounts(tool);
+  } else if (sender == tool.browseButton) {
+    OnBrowse(tool);
     return;
   } else {
     return;
   }
-  RefreshMountedDrives();
-  RefreshFolders();
+  RefreshMountedDrives(tool);
+  RefreshFolders(tool);
 }
 
 } // namespace
 
-void RefreshMountedDrives() {
-  SendMessageW(g_mountTool.drivesTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-  ZeroMemory(g_mountTool.drives, sizeof g_mountTool.drives);
+void RefreshMountedDrives(MountTool &tool) {
+  SendMessageW(tool.drivesTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  ZeroMemory(tool.drives, sizeof tool.drives);
   for (int i = 0; i < 26; ++i) {
-    DriveTableEntry &entry = g_mountTool.drives[i];
+    DriveTableEntry &entry = tool.drives[i];
     entry.deviceName[0] = static_cast<wchar_t>(L'A' + i);
     entry.deviceName[1] = L':';
     QueryTarget(entry.deviceName, entry.target);
@@ -214,14 +209,14 @@ void RefreshMountedDrives() {
     entry.substituted = 1;
     wchar_t text[kTextChars + 8];
     wsprintfW(text, L"%s [%s]", entry.deviceName, entry.target + kPrefixChars);
-    AddRootItem(g_mountTool.drivesTree, text, true);
+    AddRootItem(tool.drivesTree, text, true);
   }
 }
 
-void RefreshFolders() {
-  SendMessageW(g_mountTool.foldersTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+void RefreshFolders(MountTool &tool) {
+  SendMessageW(tool.foldersTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   wchar_t base[kTextChars];
-  ReadBaseFolder(base);
+  ReadBaseFolder(tool, base);
   if (!IsUsableBase(base)) return;
 
   wchar_t pattern[kTextChars];
@@ -233,24 +228,24 @@ void RefreshFolders() {
   do {
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
     if (lstrcmpW(found.cFileName, L".") == 0 || lstrcmpW(found.cFileName, L"..") == 0) continue;
-    HTREEITEM item = AddRootItem(g_mountTool.foldersTree, found.cFileName, false);
+    HTREEITEM item = AddRootItem(tool.foldersTree, found.cFileName, false);
     wchar_t path[kTextChars];
     lstrcpynW(path, base, kTextChars);
-    if (item != nullptr && PathAppendW(path, found.cFileName) && MappedLetterOf(path) >= 0)
-      SetChecked(g_mountTool.foldersTree, item, true);
+    if (item != nullptr && PathAppendW(path, found.cFileName) && MappedLetterOf(tool, path) >= 0)
+      SetChecked(tool.foldersTree, item, true);
   } while (FindNextFileW(find, &found));
   FindClose(find);
 }
 
-void ApplyMounts() {
+void ApplyMounts(MountTool &tool) {
   wchar_t base[kTextChars];
-  ReadBaseFolder(base);
+  ReadBaseFolder(tool, base);
   wchar_t text[kTextChars];
 
   // The folders whose mappings the user unchecked still show checked in the folders tree;
   // they are remembered so that they are not mapped again under another letter.
   bool removed[26] = {};
-  HWND drives = g_mountTool.drivesTree;
+  HWND drives = tool.drivesTree;
   for (HTREEITEM item = FirstRootItem(drives); item != nullptr; item = NextItem(drives, item)) {
     ItemText(drives, item, text);
     if (text[0] == 0 || text[1] == 0 || IsChecked(drives, item)) continue;
@@ -262,25 +257,24 @@ void ApplyMounts() {
   wchar_t removedPaths[26][kTextChars];
   int removedCount = 0;
   for (int i = 0; i < 26; ++i) {
-    if (removed[i] && g_mountTool.drives[i].substituted)
-      lstrcpynW(removedPaths[removedCount++], g_mountTool.drives[i].target + kPrefixChars,
-                kTextChars);
+    if (removed[i] && tool.drives[i].substituted)
+      lstrcpynW(removedPaths[removedCount++], tool.drives[i].target + kPrefixChars, kTextChars);
   }
-  RefreshMountedDrives();
+  RefreshMountedDrives(tool);
 
-  HWND folders = g_mountTool.foldersTree;
+  HWND folders = tool.foldersTree;
   for (HTREEITEM item = FirstRootItem(folders); item != nullptr; item = NextItem(folders, item)) {
     ItemText(folders, item, text);
     if (text[0] == 0 || !IsChecked(folders, item)) continue;
     wchar_t path[kTextChars];
     lstrcpynW(path, base, kTextChars);
-    if (!PathAppendW(path, text) || MappedLetterOf(path) >= 0) continue;
+    if (!PathAppendW(path, text) || MappedLetterOf(tool, path) >= 0) continue;
     if (IsAmong(path, removedPaths, removedCount)) continue;
-    int letter = FirstFreeLetter();
+    int letter = FirstFreeLetter(tool);
     if (letter < 0) continue;
     // A folder that has gone since the listing uses up no letter.
-    if (PathFileExistsW(path)) DefineDosDeviceW(0, g_mountTool.drives[letter].deviceName, path);
-    RefreshMountedDrives(); // the next checked folder finds this letter taken
+    if (PathFileExistsW(path)) DefineDosDeviceW(0, tool.drives[letter].deviceName, path);
+    RefreshMountedDrives(tool); // the next checked folder finds this letter taken
   }
 }
 
@@ -290,8 +284,8 @@ void UnmountAll() {
     wchar_t target[kTargetChars];
     QueryTarget(device, target);
     if (!IsFolderMapping(target)) continue;
-    LogLine(device);
-    LogLine(target);
+    platform::LogLine(device);
+    platform::LogLine(target);
     DefineDosDeviceW(DDD_REMOVE_DEFINITION, device, nullptr);
   }
 }
@@ -300,18 +294,26 @@ bool RegisterMountToolClass(HINSTANCE instance) {
   return RegisterToolWindowClass(instance, kMountToolClass, MountToolWndProc);
 }
 
-void StartMountTool(HINSTANCE instance, HFONT font) {
-  if (IsWindow(g_mountTool.window)) return;
-  g_mountTool.font = font;
-  StartToolThread(MountToolThread, instance, &g_mountTool.startSignal);
+void StartMountTool(HINSTANCE instance, HFONT font, HWND *tool) {
+  if (IsWindow(*tool)) return;
+  auto *context = new (std::nothrow) MountTool{};
+  if (context == nullptr) return;
+  context->font = font;
+  *tool = StartWindowThread(MountToolThread, instance, context);
 }
 
 LRESULT CALLBACK MountToolWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MountTool *tool = ContextOf<MountTool>(window);
   switch (message) {
+  case WM_NCCREATE:
+    return AttachContext<MountTool>(window, wParam, lParam);
   case WM_COMMAND:
-    if (LOWORD(wParam) != 0) break;
-    OnCommand(wParam, lParam);
+    if (LOWORD(wParam) != 0 || tool == nullptr) break;
+    OnCommand(*tool, wParam, lParam);
     return 0;
+  case WM_NCDESTROY:
+    FreeContext<MountTool>(window);
+    break; // ends the thread's loop
   default:
     break;
   }

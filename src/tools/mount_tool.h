@@ -1,7 +1,7 @@
 // The mount tool ("Mount/Substitute Tool", class QELMountTool): maps sub-folders of a base
 // folder to free drive letters from E: on and removes folder mappings, in the manner of the
-// system's substitute command. It runs on a thread of its own; everything below belongs to
-// that thread once it has started.
+// system's substitute command. It runs on a thread of its own; its context belongs to that
+// thread once it has started.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +17,7 @@ struct DriveTableEntry {
   uint32_t substituted;  // 1 when the target is a folder mapping ("\??\" + path)
 };
 
+// The tool window's context.
 struct MountTool {
   HWND window;
   HWND browseButton; // "..."
@@ -26,19 +27,17 @@ struct MountTool {
   HWND unmountButton; // "Unmount All"
   HWND applyButton;   // "Apply"
   HFONT font;
-  HANDLE startSignal; // exists only while the tool is being started
   DriveTableEntry drives[kDriveTableEntries];
 };
 
-extern MountTool g_mountTool;
-
 bool RegisterMountToolClass(HINSTANCE instance);
-// Opens the tool unless it is open already; returns once its window exists or has failed.
-void StartMountTool(HINSTANCE instance, HFONT font);
+// Opens the tool unless *tool is its window still; returns once its window exists or has
+// failed, with *tool set to that window (none when it failed).
+void StartMountTool(HINSTANCE instance, HFONT font, HWND *tool);
 LRESULT CALLBACK MountToolWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The tool's work, on its thread.
-void RefreshMountedDrives(); // the drive table and the mounted drives tree
-void RefreshFolders();       // the sub-folders of the base folder, checked when mapped
-void ApplyMounts();          // unchecked mappings removed, checked folders mapped
-void UnmountAll();           // every folder mapping of the system removed
+void RefreshMountedDrives(MountTool &tool); // the drive table and the mounted drives tree
+void RefreshFolders(MountTool &tool); // the sub-folders of the base folder, checked when mapped
+void ApplyMounts(MountTool &tool);    // unchecked mappings removed, checked folders mapped
+void UnmountAll();                    // every folder mapping of the system removed

@@ -9,11 +9,12 @@
 #include "catalogue/database_discovery.h"
 #include "catalogue/media_linking.h"
 #include "operations/progress.h"
-#include "shell/console_window.h"
+#include "platform/platform.h"
 #include "shell/main_window.h"
 #include "views/bases_tree.h"
 #include "views/files_list.h"
 #include "views/projects_list.h"
+#include "window_services/long_task.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ bool ReadDroppedPath(HDROP drop, UINT i, wchar_t *path) {
   wchar_t line[kPathChars + 96];
   wsprintfW(line, L"QEL::Drop::Skipping a path of %u characters (at most %u): %s...", length,
             kDroppedPathLimit, path);
-  LogLine(line);
+  platform::LogLine(line);
   return false;
 }
 
@@ -49,6 +50,7 @@ bool EndsInPmr(const wchar_t *path) {
 } // namespace
 
 void OnDatabaseDrop(HDROP drop) {
+  LongTask task(L"Drop");
   StoreBaseChecks(); // the user's marks survive the rebuild
   OpenProgress();
   ShowProgress();
@@ -66,6 +68,7 @@ void OnDatabaseDrop(HDROP drop) {
 }
 
 void OnMediaDrop(HDROP drop) {
+  LongTask task(L"Drop");
   OpenProgress();
   ShowProgressCancel();
   ShowProgress();

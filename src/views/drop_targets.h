@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+// Each runs as a long task; a drop that arrives while another task runs waits for its end
+// (the views' procedures hold it back).
 // On the Bases tree: folders are searched for index files, ".pmr" files are added, and the
 // tree is rebuilt with the user's check marks kept.
 void OnDatabaseDrop(HDROP drop);

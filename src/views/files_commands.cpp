@@ -7,6 +7,7 @@
 #include "shell/shell_state.h"
 #include "views/files_list.h"
 #include "views/list_helpers.h"
+#include "window_services/long_task.h"
 
 namespace {
 
@@ -50,6 +51,8 @@ void InvertFilesSelection() {
 }
 
 void SelectPrecomputes() {
+  LongTask task(L"Select Precomputes");
+  if (task.refused) return;
   BeginSelectionCommand();
   OpenProgress();
   SetProgressInfo(L"Selecting Precomputes");
@@ -75,6 +78,8 @@ void SelectPrecomputes() {
 bool GetInfoForSelectedMedia() {
   int selected = static_cast<int>(SendMessageW(g_shell.filesList, LVM_GETSELECTEDCOUNT, 0, 0));
   if (selected == 0) return false;
+  LongTask task(L"Get info");
+  if (task.refused) return true;
   OpenProgress();
   SetProgressInfo(L"Scanning selected files");
   ShowProgress();

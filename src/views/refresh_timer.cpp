@@ -6,6 +6,7 @@
 #include "views/list_headers.h"
 #include "views/projects_list.h"
 #include "views/view_state.h"
+#include "window_services/long_task.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ void AddMarkedProjects() {
 void CALLBACK OnRefreshTimer(HWND, UINT, UINT_PTR timerId, DWORD) {
   ViewState &views = g_shell.views;
   if (timerId != g_shell.refreshTimerId || !views.syncEnabled || views.syncBusy ||
-      !IsWindow(g_shell.filesList)) {
+      !IsWindow(g_shell.filesList) || LongTaskRunning()) {
     return;
   }
   views.syncBusy = true;

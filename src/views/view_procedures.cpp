@@ -5,59 +5,29 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
-
 #include "operations/file_operations.h"
 #include "resources/resource.h"
-#include "shell/console_window.h"
+#include "platform/platform.h"
 #include "shell/shell_state.h"
 #include "views/bases_tree.h"
 #include "views/drop_targets.h"
 #include "views/files_commands.h"
 #include "views/files_list.h"
 #include "views/projects_list.h"
+#include "window_services/long_task.h"
 
 namespace {
 
-// One replaced view: the procedure that was in place before ours.
-struct SubclassSlot {
-  HWND window;
-  WNDPROC previous;
-};
+// The identifier of our subclass on each view; each view carries one.
+constexpr UINT_PTR kViewSubclass = 1;
 
-// Bases tree, Projects list, Files list.
-SubclassSlot g_slots[3];
-enum SlotIndex { kBasesSlot, kProjectsSlot, kFilesSlot };
+using ViewProcedure = LRESULT(CALLBACK *)(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
-LRESULT PassOn(SlotIndex slot, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  WNDPROC previous = g_slots[slot].previous;
-  if (previous == nullptr) return 0;
-  return CallWindowProcW(previous, window, message, wParam, lParam);
-}
-
-void Subclass(SlotIndex slot, HWND window, WNDPROC procedure) {
-  SubclassSlot &s = g_slots[slot];
-  // Installing twice would make our procedure its own previous one.
-  if (window != nullptr && s.window == window &&
-      reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) == procedure) {
-    return;
-  }
-  s.window = window;
-  s.previous = nullptr;
-  if (window != nullptr)
-    s.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
-}
-
-void Restore(SlotIndex slot, WNDPROC procedure) {
-  SubclassSlot &s = g_slots[slot];
-  if (s.window == nullptr) return;
-  if (IsWindow(s.window) &&
-      reinterpret_cast<WNDPROC>(GetWindowLongPtrW(s.window, GWLP_WNDPROC)) == procedure) {
-    SetWindowLongPtrW(s.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.previous));
-  }
-  s.window = nullptr;
-  s.previous = nullptr;
+// Everything a view's procedure does not consume goes to the control's own procedure; at
+// WM_NCDESTROY the subclass removes itself first.
+LRESULT PassOn(ViewProcedure procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, procedure, kViewSubclass);
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 // The column of a header click, or -1 for any other notification.
@@ -67,8 +37,43 @@ int ClickedColumn(LPARAM lParam) {
   return reinterpret_cast<const NMHEADERW *>(lParam)->iItem;
 }
 
+// The name of a command that changes rows, marks or files, for the log line that refuses it
+// while a long task runs; none for the commands that change nothing (console, focus, F4).
+const wchar_t *WorkName(WORD command) {
+  switch (command) {
+  case CMD_SELECT_ALL:
+    return L"Select all";
+  case CMD_INVERT_SELECTION:
+    return L"Invert selection";
+  case CMD_SELECT_PRECOMPUTES:
+    return L"Select Precomputes";
+  case CMD_GET_INFO:
+    return L"Get info";
+  case CMD_COPY:
+    return L"Copy";
+  case CMD_MOVE:
+    return L"Move";
+  case CMD_DELETE:
+    return L"Delete";
+  default:
+    return nullptr;
+  }
+}
+
+bool RefusedCommand(WORD command) {
+  const wchar_t *name = WorkName(command);
+  return name != nullptr && RefusedWhileBusy(name);
+}
+
+// The file operations run as long tasks.
+void RunFileOperation(WORD command, void (*operation)()) {
+  LongTask task(WorkName(command));
+  if (!task.refused) operation();
+}
+
 // Returns true when the command was consumed.
 bool OnBasesCommand(WORD command) {
+  if (RefusedCommand(command)) return true;
   switch (command) {
   case CMD_SELECT_ALL:
     CheckAllBases();
@@ -77,7 +82,7 @@ bool OnBasesCommand(WORD command) {
     InvertBaseChecks();
     return true;
   case CMD_SHOW_CONSOLE_KEY:
-    LogShow();
+    platform::LogShow();
     return false;
   case CMD_NEXT_VIEW:
     SetFocus(g_shell.projectsList);
@@ -88,6 +93,7 @@ bool OnBasesCommand(WORD command) {
 }
 
 bool OnProjectsCommand(WORD command) {
+  if (RefusedCommand(command)) return true;
   switch (command) {
   case CMD_SELECT_ALL:
     SelectAllProjects();
@@ -96,7 +102,7 @@ bool OnProjectsCommand(WORD command) {
     InvertProjectsSelection();
     return true;
   case CMD_SHOW_CONSOLE_KEY:
-    LogShow();
+    platform::LogShow();
     return false;
   case CMD_NEXT_VIEW:
     SetFocus(g_shell.filesList);
@@ -107,6 +113,7 @@ bool OnProjectsCommand(WORD command) {
 }
 
 bool OnFilesCommand(WORD command) {
+  if (RefusedCommand(command)) return true;
   switch (command) {
   case CMD_SELECT_ALL:
     SelectAllFiles();
@@ -118,7 +125,7 @@ bool OnFilesCommand(WORD command) {
     InvertFilesSelection();
     return true;
   case CMD_SHOW_CONSOLE_KEY:
-    LogShow();
+    platform::LogShow();
     return true;
   case CMD_NEXT_VIEW:
     SetFocus(g_shell.basesTree);
@@ -128,13 +135,13 @@ bool OnFilesCommand(WORD command) {
   case CMD_STORE_SIFT: // store / sift: not implemented
     return true;
   case CMD_COPY:
-    CopySelectedFiles();
+    RunFileOperation(command, CopySelectedFiles);
     return true;
   case CMD_MOVE:
-    MoveSelectedFiles();
+    RunFileOperation(command, MoveSelectedFiles);
     return true;
   case CMD_DELETE:
-    DeleteSelectedFiles();
+    RunFileOperation(command, DeleteSelectedFiles);
     return true;
   default:
     return false;
@@ -144,48 +151,46 @@ bool OnFilesCommand(WORD command) {
 } // namespace
 
 void SubclassViews() {
-  Subclass(kBasesSlot, g_shell.basesTree, BasesTreeProc);
-  Subclass(kProjectsSlot, g_shell.projectsList, ProjectsListProc);
-  Subclass(kFilesSlot, g_shell.filesList, FilesListProc);
-  static bool restoreAtExit = false;
-  if (!restoreAtExit) restoreAtExit = std::atexit(RestoreViewProcedures) == 0;
+  // Installing the same subclass again only replaces its reference data.
+  SetWindowSubclass(g_shell.basesTree, BasesTreeProc, kViewSubclass, 0);
+  SetWindowSubclass(g_shell.projectsList, ProjectsListProc, kViewSubclass, 0);
+  SetWindowSubclass(g_shell.filesList, FilesListProc, kViewSubclass, 0);
 }
 
-void RestoreViewProcedures() {
-  Restore(kFilesSlot, FilesListProc);
-  Restore(kProjectsSlot, ProjectsListProc);
-  Restore(kBasesSlot, BasesTreeProc);
-}
-
-LRESULT CALLBACK BasesTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK BasesTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR) {
   switch (message) {
   case WM_COMMAND:
     if (OnBasesCommand(LOWORD(wParam))) return 0;
     break;
   case WM_DROPFILES:
-    OnDatabaseDrop(reinterpret_cast<HDROP>(wParam));
+    if (!DeferDropWhileBusy(window, reinterpret_cast<HDROP>(wParam)))
+      OnDatabaseDrop(reinterpret_cast<HDROP>(wParam));
     return 0;
   default:
     break;
   }
-  return PassOn(kBasesSlot, window, message, wParam, lParam);
+  return PassOn(BasesTreeProc, window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ProjectsListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ProjectsListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR) {
   switch (message) {
   case WM_NOTIFY:
-    if (int column = ClickedColumn(lParam); column >= 0) SortProjectsList(column);
+    if (int column = ClickedColumn(lParam); column >= 0 && !RefusedWhileBusy(L"Sort"))
+      SortProjectsList(column);
     break;
   case WM_COMMAND:
     if (OnProjectsCommand(LOWORD(wParam))) return 0;
     break;
   case WM_DROPFILES:
-    OnMediaDrop(reinterpret_cast<HDROP>(wParam));
+    if (!DeferDropWhileBusy(window, reinterpret_cast<HDROP>(wParam)))
+      OnMediaDrop(reinterpret_cast<HDROP>(wParam));
     return 0;
   case WM_CAPTURECHANGED:
   case WM_LBUTTONUP: {
     // The end of a mouse gesture, once the control has handled it.
-    LRESULT result = PassOn(kProjectsSlot, window, message, wParam, lParam);
+    LRESULT result = PassOn(ProjectsListProc, window, message, wParam, lParam);
     if (message == WM_LBUTTONUP || reinterpret_cast<HWND>(lParam) != window)
       OnProjectsCaptureEnded();
     return result;
@@ -193,13 +198,15 @@ LRESULT CALLBACK ProjectsListProc(HWND window, UINT message, WPARAM wParam, LPAR
   default:
     break;
   }
-  return PassOn(kProjectsSlot, window, message, wParam, lParam);
+  return PassOn(ProjectsListProc, window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK FilesListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK FilesListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR) {
   switch (message) {
   case WM_NOTIFY:
-    if (int column = ClickedColumn(lParam); column >= 0) SortFilesList(column);
+    if (int column = ClickedColumn(lParam); column >= 0 && !RefusedWhileBusy(L"Sort"))
+      SortFilesList(column);
     break;
   case WM_COMMAND:
     if (OnFilesCommand(LOWORD(wParam))) return 0;
@@ -207,5 +214,5 @@ LRESULT CALLBACK FilesListProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   default:
     break;
   }
-  return PassOn(kFilesSlot, window, message, wParam, lParam);
+  return PassOn(FilesListProc, window, message, wParam, lParam);
 }

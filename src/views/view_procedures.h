@@ -3,13 +3,13 @@
 
 #include <windows.h>
 
-// Installs the procedures on the Bases tree, the Projects list and the Files list, in
-// this order, keeping each previous one; at process exit they are put back.
+// Subclasses the Bases tree, the Projects list and the Files list, in this order, with the
+// system's subclassing calls; each view removes its subclass itself when it is destroyed.
 void SubclassViews();
-// Puts the previous procedures back (Files list, Projects list, Bases tree), where the
-// view still exists and still runs ours.
-void RestoreViewProcedures();
 
-LRESULT CALLBACK BasesTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK ProjectsListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK FilesListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK BasesTreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                               UINT_PTR subclass, DWORD_PTR data);
+LRESULT CALLBACK ProjectsListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                  UINT_PTR subclass, DWORD_PTR data);
+LRESULT CALLBACK FilesListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                               UINT_PTR subclass, DWORD_PTR data);

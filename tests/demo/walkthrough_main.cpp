@@ -23,6 +23,8 @@
 #include "support/demo_drive.h"
 #include "support/started_shell.h"
 #include "tools/omf_viewer.h"
+#include "window_services/test_seams.h"
+#include "window_services/window_context.h"
 #include "views/media_folders.h"
 #include "views/views_fixture.h"
 
@@ -210,9 +212,13 @@ bool AnswerWithViewedFile(FileDialogRequest *request) {
   return true;
 }
 
+HWND ViewerTree() {
+  return ContextOf<OmfViewer>(g_shell.omfViewer)->tree;
+}
+
 HTREEITEM TreeNext(HTREEITEM item, UINT how) {
   return reinterpret_cast<HTREEITEM>(
-      SendMessageW(g_omfViewer.tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+      SendMessageW(ViewerTree(), TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
 }
 
 bool IsBold(HTREEITEM item) {
@@ -220,18 +226,18 @@ bool IsBold(HTREEITEM item) {
   get.mask = TVIF_STATE;
   get.hItem = item;
   get.stateMask = TVIS_BOLD;
-  SendMessageW(g_omfViewer.tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&get));
+  SendMessageW(ViewerTree(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&get));
   return (get.state & TVIS_BOLD) != 0;
 }
 
 void Expand(HTREEITEM item) {
-  SendMessageW(g_omfViewer.tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+  SendMessageW(ViewerTree(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
 }
 
 // A double-click on a reference, which the viewer answers by adding the objects it refers
 // to; the item is then expanded to show them.
 void OpenReference(HTREEITEM item) {
-  HWND tree = g_omfViewer.tree;
+  HWND tree = ViewerTree();
   SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
   SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
   RECT rect;
@@ -257,12 +263,12 @@ HTREEITEM FirstReference(HTREEITEM parent) {
 void OpenStructureViewer() {
   FileDialogFunction previous = SetViewerFileDialog(AnswerWithViewedFile);
   SendMessageW(g_shell.mainWindow, WM_COMMAND, CMD_OMF_INFO_TOOL, 0);
-  if (!IsWindow(g_omfViewer.window)) {
+  if (!IsWindow(g_shell.omfViewer)) {
     SetViewerFileDialog(previous);
     return Fail("the structure viewer did not open");
   }
-  SetWindowPos(g_omfViewer.window, HWND_TOP, 40, 30, 680, 620, 0);
-  gui::Click(g_omfViewer.openButton);
+  SetWindowPos(g_shell.omfViewer, HWND_TOP, 40, 30, 680, 620, 0);
+  gui::Click(ContextOf<OmfViewer>(g_shell.omfViewer)->openButton);
   SetViewerFileDialog(previous);
   HTREEITEM root = TreeNext(nullptr, TVGN_ROOT);
   if (root == nullptr) return Fail("the structure viewer shows no objects");
@@ -275,9 +281,9 @@ void OpenStructureViewer() {
     Expand(object);
     reference = FirstReference(object);
   }
-  SendMessageW(g_omfViewer.tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(root));
+  SendMessageW(ViewerTree(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(root));
   Shot(L"walkthrough-6-structure-viewer");
-  CloseOmfViewer();
+  CloseOmfViewer(g_shell.omfViewer);
 }
 
 } // namespace

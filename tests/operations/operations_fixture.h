@@ -18,6 +18,7 @@
 
 #include "catalogue/catalogue.h"
 #include "shell/window_helpers.h"
+#include "window_services/test_seams.h"
 #include "support/scratch_dir.h"
 #include "support/started_shell.h"
 #include "views/files_list.h"

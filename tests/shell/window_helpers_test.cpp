@@ -2,6 +2,7 @@
 #include <shlwapi.h>
 
 #include "shell/window_helpers.h"
+#include "window_services/test_seams.h"
 #include "support/gui_harness.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "shell/window_helpers.h"
 #include "support/started_shell.h"
 #include "tools/drive_info_tool.h"
+#include "window_services/test_seams.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "support/scratch_dir.h"
 #include "support/started_shell.h"
 #include "tools/mount_tool.h"
+#include "window_services/window_context.h"
 
 namespace {
 
@@ -76,58 +77,60 @@ protected:
     base = dir.path.wstring();
   }
   void TearDown() override {
-    if (IsWindow(g_mountTool.window)) SendMessageW(g_mountTool.window, WM_CLOSE, 0, 0);
-    gui::PumpUntil([] { return !IsWindow(g_mountTool.window); });
+    if (IsWindow(g_shell.mountTool)) SendMessageW(g_shell.mountTool, WM_CLOSE, 0, 0);
+    gui::PumpUntil([] { return !IsWindow(g_shell.mountTool); });
     RemoveAllMappings();
   }
 
   void Open() {
     gui::Click(g_shell.mountButton);
-    ASSERT_TRUE(IsWindow(g_mountTool.window));
-    SetWindowTextW(g_mountTool.baseEdit, base.c_str()); // refreshes the folders on the way
+    ASSERT_TRUE(IsWindow(g_shell.mountTool));
+    tool = ContextOf<MountTool>(g_shell.mountTool);
+    SetWindowTextW(tool->baseEdit, base.c_str()); // refreshes the folders on the way
   }
 
   std::wstring Path(const std::wstring &name) const { return base + L"\\" + name; }
 
   ScratchDir dir;
   std::wstring base;
+  const MountTool *tool = nullptr; // the open tool's context
 };
 
 TEST_F(MountToolTest, WindowAndControls) {
   Open();
-  EXPECT_EQ(L"Mount/Substitute Tool", gui::Text(g_mountTool.window));
+  EXPECT_EQ(L"Mount/Substitute Tool", gui::Text(g_shell.mountTool));
   RECT outer;
-  GetWindowRect(g_mountTool.window, &outer);
+  GetWindowRect(g_shell.mountTool, &outer);
   EXPECT_EQ(500, outer.right - outer.left);
   EXPECT_EQ(500, outer.bottom - outer.top);
-  RECT apply = gui::RectInParent(g_mountTool.applyButton);
+  RECT apply = gui::RectInParent(tool->applyButton);
   EXPECT_EQ(405, apply.left);
   EXPECT_EQ(450, apply.top);
-  EXPECT_EQ(L"Unmount All", gui::Text(g_mountTool.unmountButton));
-  EXPECT_NE(0, GetWindowLongW(g_mountTool.foldersTree, GWL_STYLE) & TVS_CHECKBOXES);
+  EXPECT_EQ(L"Unmount All", gui::Text(tool->unmountButton));
+  EXPECT_NE(0, GetWindowLongW(tool->foldersTree, GWL_STYLE) & TVS_CHECKBOXES);
 
   // Asking again while it is open keeps the one window.
-  HWND window = g_mountTool.window;
+  HWND window = g_shell.mountTool;
   gui::Click(g_shell.mountButton);
-  EXPECT_EQ(window, g_mountTool.window);
+  EXPECT_EQ(window, g_shell.mountTool);
 }
 
 TEST_F(MountToolTest, FoldersFollowTheEditBoxOnEveryChange) {
   Open();
-  std::vector<std::wstring> folders = gui::TreeRootTexts(g_mountTool.foldersTree);
+  std::vector<std::wstring> folders = gui::TreeRootTexts(tool->foldersTree);
   std::sort(folders.begin(), folders.end());
   EXPECT_EQ((std::vector<std::wstring>{L"alpha", L"beta", L"gamma"}), folders);
 
   // A partial path, a relative one and a file leave the tree empty.
-  SendMessageW(g_mountTool.baseEdit, EM_SETSEL, base.size(), base.size());
-  SendMessageW(g_mountTool.baseEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\\al"));
-  EXPECT_TRUE(gui::TreeRootTexts(g_mountTool.foldersTree).empty());
-  SetWindowTextW(g_mountTool.baseEdit, L"alpha");
-  EXPECT_TRUE(gui::TreeRootTexts(g_mountTool.foldersTree).empty());
-  SetWindowTextW(g_mountTool.baseEdit, Path(L"not-a-folder.txt").c_str());
-  EXPECT_TRUE(gui::TreeRootTexts(g_mountTool.foldersTree).empty());
-  SetWindowTextW(g_mountTool.baseEdit, base.c_str());
-  EXPECT_EQ(3u, gui::TreeRootTexts(g_mountTool.foldersTree).size());
+  SendMessageW(tool->baseEdit, EM_SETSEL, base.size(), base.size());
+  SendMessageW(tool->baseEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\\al"));
+  EXPECT_TRUE(gui::TreeRootTexts(tool->foldersTree).empty());
+  SetWindowTextW(tool->baseEdit, L"alpha");
+  EXPECT_TRUE(gui::TreeRootTexts(tool->foldersTree).empty());
+  SetWindowTextW(tool->baseEdit, Path(L"not-a-folder.txt").c_str());
+  EXPECT_TRUE(gui::TreeRootTexts(tool->foldersTree).empty());
+  SetWindowTextW(tool->baseEdit, base.c_str());
+  EXPECT_EQ(3u, gui::TreeRootTexts(tool->foldersTree).size());
 }
 
 TEST_F(MountToolTest, CheckedFoldersGetConsecutiveFreeLettersFromE) {
@@ -139,11 +142,11 @@ TEST_F(MountToolTest, CheckedFoldersGetConsecutiveFreeLettersFromE) {
   const bool lowFree = Target(L'A').empty() || Target(L'B').empty() || Target(L'D').empty();
 
   Open();
-  std::vector<std::wstring> order = gui::TreeRootTexts(g_mountTool.foldersTree);
+  std::vector<std::wstring> order = gui::TreeRootTexts(tool->foldersTree);
   ASSERT_EQ(3u, order.size());
-  Check(g_mountTool.foldersTree, order[0], true);
-  Check(g_mountTool.foldersTree, order[2], true);
-  gui::Click(g_mountTool.applyButton);
+  Check(tool->foldersTree, order[0], true);
+  Check(tool->foldersTree, order[2], true);
+  gui::Click(tool->applyButton);
 
   EXPECT_EQ(L"\\??\\" + Path(order[0]), Target(expected[0]));
   EXPECT_EQ(L"\\??\\" + Path(order[2]), Target(expected[1]));
@@ -151,56 +154,56 @@ TEST_F(MountToolTest, CheckedFoldersGetConsecutiveFreeLettersFromE) {
   for (wchar_t letter : {L'A', L'B', L'C', L'D'})
     EXPECT_FALSE(IsMapping(letter)) << static_cast<char>(letter);
 
-  std::vector<std::wstring> drives = gui::TreeRootTexts(g_mountTool.drivesTree);
+  std::vector<std::wstring> drives = gui::TreeRootTexts(tool->drivesTree);
   ASSERT_EQ(2u, drives.size());
   EXPECT_EQ(std::wstring(1, expected[0]) + L": [" + Path(order[0]) + L"]", drives[0]);
-  EXPECT_TRUE(Checked(g_mountTool.drivesTree, drives[0]));
-  EXPECT_TRUE(Checked(g_mountTool.foldersTree, order[0]));
-  EXPECT_FALSE(Checked(g_mountTool.foldersTree, order[1]));
+  EXPECT_TRUE(Checked(tool->drivesTree, drives[0]));
+  EXPECT_TRUE(Checked(tool->foldersTree, order[0]));
+  EXPECT_FALSE(Checked(tool->foldersTree, order[1]));
 
   // Applying again maps nothing twice.
-  gui::Click(g_mountTool.applyButton);
-  EXPECT_EQ(2u, gui::TreeRootTexts(g_mountTool.drivesTree).size());
+  gui::Click(tool->applyButton);
+  EXPECT_EQ(2u, gui::TreeRootTexts(tool->drivesTree).size());
 }
 
 TEST_F(MountToolTest, AMappingMadeElsewhereIsListedAndUnmountAllRemovesIt) {
   ASSERT_TRUE(DefineDosDeviceW(0, L"P:", Path(L"beta").c_str()));
   Open();
   const std::wstring item = L"P: [" + Path(L"beta") + L"]";
-  EXPECT_EQ(std::vector<std::wstring>{item}, gui::TreeRootTexts(g_mountTool.drivesTree));
-  EXPECT_TRUE(Checked(g_mountTool.drivesTree, item));
-  EXPECT_TRUE(Checked(g_mountTool.foldersTree, L"beta"));
+  EXPECT_EQ(std::vector<std::wstring>{item}, gui::TreeRootTexts(tool->drivesTree));
+  EXPECT_TRUE(Checked(tool->drivesTree, item));
+  EXPECT_TRUE(Checked(tool->foldersTree, L"beta"));
 
   SendMessageW(g_log.listBox, LB_RESETCONTENT, 0, 0);
-  gui::Click(g_mountTool.unmountButton);
+  gui::Click(tool->unmountButton);
   EXPECT_FALSE(IsMapping(L'P'));
   EXPECT_EQ((std::vector<std::wstring>{L"P:", L"\\??\\" + Path(L"beta")}),
             gui::ListBoxLines(g_log.listBox));
-  EXPECT_TRUE(gui::TreeRootTexts(g_mountTool.drivesTree).empty());
-  EXPECT_FALSE(Checked(g_mountTool.foldersTree, L"beta"));
+  EXPECT_TRUE(gui::TreeRootTexts(tool->drivesTree).empty());
+  EXPECT_FALSE(Checked(tool->foldersTree, L"beta"));
 }
 
 TEST_F(MountToolTest, UncheckingAMappingAndApplyingRemovesIt) {
   ASSERT_TRUE(DefineDosDeviceW(0, L"Q:", Path(L"gamma").c_str()));
   ASSERT_TRUE(DefineDosDeviceW(0, L"R:", Path(L"alpha").c_str()));
   Open();
-  Check(g_mountTool.drivesTree, L"Q: [" + Path(L"gamma") + L"]", false);
-  gui::Click(g_mountTool.applyButton);
+  Check(tool->drivesTree, L"Q: [" + Path(L"gamma") + L"]", false);
+  gui::Click(tool->applyButton);
   EXPECT_FALSE(IsMapping(L'Q'));
   EXPECT_TRUE(IsMapping(L'R'));
   // The folder of the removed mapping, still checked in the folders tree when Apply was
   // pressed, is not mapped again under another letter.
   EXPECT_EQ(std::vector<std::wstring>{L"R: [" + Path(L"alpha") + L"]"},
-            gui::TreeRootTexts(g_mountTool.drivesTree));
-  EXPECT_FALSE(Checked(g_mountTool.foldersTree, L"gamma"));
-  EXPECT_TRUE(Checked(g_mountTool.foldersTree, L"alpha"));
+            gui::TreeRootTexts(tool->drivesTree));
+  EXPECT_FALSE(Checked(tool->foldersTree, L"gamma"));
+  EXPECT_TRUE(Checked(tool->foldersTree, L"alpha"));
 }
 
 TEST_F(MountToolTest, AFolderGoneSinceTheListingUsesNoLetter) {
   Open();
-  Check(g_mountTool.foldersTree, L"alpha", true);
+  Check(tool->foldersTree, L"alpha", true);
   std::filesystem::remove(dir.File("alpha"));
-  gui::Click(g_mountTool.applyButton);
+  gui::Click(tool->applyButton);
   for (wchar_t letter = L'A'; letter <= L'Z'; ++letter)
     EXPECT_FALSE(IsMapping(letter)) << static_cast<char>(letter);
 }

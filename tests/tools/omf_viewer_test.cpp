@@ -20,6 +20,8 @@
 #include "support/scratch_dir.h"
 #include "support/started_shell.h"
 #include "tools/omf_viewer.h"
+#include "window_services/test_seams.h"
+#include "window_services/window_context.h"
 
 namespace {
 
@@ -127,20 +129,22 @@ protected:
     SendMessageW(g_log.listBox, LB_RESETCONTENT, 0, 0);
   }
   void TearDown() override {
-    CloseOmfViewer();
+    CloseOmfViewer(g_shell.omfViewer);
     SetViewerFileDialog(previous);
   }
 
   HWND Open(const std::filesystem::path &file) {
-    OpenOmfViewer(g_shell.instance, g_shell.uiFont,
-                  file.empty() ? nullptr : file.wstring().c_str());
-    return g_omfViewer.window;
+    OpenOmfViewer(g_shell.instance, g_shell.uiFont, file.empty() ? nullptr : file.wstring().c_str(),
+                  &g_shell.omfViewer);
+    return g_shell.omfViewer;
   }
+  // The open viewer's context.
+  static const OmfViewer &Viewer() { return *ContextOf<OmfViewer>(g_shell.omfViewer); }
 
   HTREEITEM Property(int index) {
-    std::vector<HTREEITEM> root = ChildrenOf(g_omfViewer.tree, TVI_ROOT);
+    std::vector<HTREEITEM> root = ChildrenOf(Viewer().tree, TVI_ROOT);
     if (root.empty()) return nullptr;
-    std::vector<HTREEITEM> properties = ChildrenOf(g_omfViewer.tree, root[0]);
+    std::vector<HTREEITEM> properties = ChildrenOf(Viewer().tree, root[0]);
     return index < static_cast<int>(properties.size()) ? properties[index] : nullptr;
   }
 
@@ -154,7 +158,7 @@ TEST_F(OmfViewerTest, StartsWithObjectOneAndItsProperties) {
   HWND window = Open(first);
   ASSERT_TRUE(IsWindow(window));
   EXPECT_EQ(L"OMFi info tool", gui::Text(window));
-  HWND tree = g_omfViewer.tree;
+  HWND tree = Viewer().tree;
   std::vector<HTREEITEM> root = ChildrenOf(tree, TVI_ROOT);
   ASSERT_EQ(1u, root.size());
   wchar_t text[512];
@@ -178,7 +182,7 @@ TEST_F(OmfViewerTest, StartsWithObjectOneAndItsProperties) {
 
 TEST_F(OmfViewerTest, AReferenceOpensOnceAndDumpsEveryTime) {
   Open(first);
-  HWND tree = g_omfViewer.tree;
+  HWND tree = Viewer().tree;
   HTREEITEM clipList = Property(1);
   DoubleClick(tree, clipList);
   EXPECT_EQ(std::vector<std::wstring>{L"Clip 1[ ID=0x20000 ]MMOB"}, ChildTexts(tree, clipList));
@@ -202,16 +206,16 @@ TEST_F(OmfViewerTest, AReferenceOpensOnceAndDumpsEveryTime) {
 
 TEST_F(OmfViewerTest, ADoubleClickOnAnObjectDumpsNothing) {
   Open(first);
-  HTREEITEM head = ChildrenOf(g_omfViewer.tree, TVI_ROOT)[0];
-  const size_t children = ChildrenOf(g_omfViewer.tree, head).size();
-  DoubleClick(g_omfViewer.tree, head);
+  HTREEITEM head = ChildrenOf(Viewer().tree, TVI_ROOT)[0];
+  const size_t children = ChildrenOf(Viewer().tree, head).size();
+  DoubleClick(Viewer().tree, head);
   EXPECT_EQ(0u, gui::ListBoxLines(g_log.listBox).size());
-  EXPECT_EQ(children, ChildrenOf(g_omfViewer.tree, head).size());
+  EXPECT_EQ(children, ChildrenOf(Viewer().tree, head).size());
 }
 
 TEST_F(OmfViewerTest, DumpOfAStoredValueGoesToTheConsole) {
   Open(first);
-  DoubleClick(g_omfViewer.tree, Property(3)); // a 12-byte mob ID stored in the file
+  DoubleClick(Viewer().tree, Property(3)); // a 12-byte mob ID stored in the file
   std::vector<std::wstring> lines = gui::ListBoxLines(g_log.listBox);
   ASSERT_EQ(6u, lines.size());
   EXPECT_EQ(kTocDump, lines[0]);
@@ -222,27 +226,27 @@ TEST_F(OmfViewerTest, DumpOfAStoredValueGoesToTheConsole) {
 
 TEST_F(OmfViewerTest, OpenAndDumpWriteTheNamesOfBothFiles) {
   Open(std::filesystem::path());
-  EXPECT_TRUE(ChildrenOf(g_omfViewer.tree, TVI_ROOT).empty());
+  EXPECT_TRUE(ChildrenOf(Viewer().tree, TVI_ROOT).empty());
   // No container yet: nothing to dump, nothing asked.
-  gui::Click(g_omfViewer.dumpButton);
+  gui::Click(Viewer().dumpButton);
   EXPECT_TRUE(g_asked.empty());
 
   g_answers = {first.wstring()};
-  gui::Click(g_omfViewer.openButton);
+  gui::Click(Viewer().openButton);
   ASSERT_EQ(1u, g_asked.size());
   EXPECT_EQ(std::wstring(L"OMFI Files \0*.omf;*.aif;*.wav;*.mdb\0", 36),
             std::wstring(g_asked[0].filter, 36));
   EXPECT_EQ(static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY),
             g_asked[0].flags);
   g_answers = {second.wstring()};
-  gui::Click(g_omfViewer.openButton);
+  gui::Click(Viewer().openButton);
   // The tree shows the second file, named with the first name found for each ID.
-  EXPECT_EQ(1u, ChildrenOf(g_omfViewer.tree, TVI_ROOT).size());
-  EXPECT_EQ(L"First:ClipMobs  (  )[ext]", TextOf(g_omfViewer.tree, Property(1)));
+  EXPECT_EQ(1u, ChildrenOf(Viewer().tree, TVI_ROOT).size());
+  EXPECT_EQ(L"First:ClipMobs  (  )[ext]", TextOf(Viewer().tree, Property(1)));
   const std::vector<std::wstring> paths = gui::ListBoxLines(g_log.listBox);
-  DoubleClick(g_omfViewer.tree, Property(1));
+  DoubleClick(Viewer().tree, Property(1));
   EXPECT_EQ(std::vector<std::wstring>{L"Clip 2[ ID=0x20000 ]MMOB"},
-            ChildTexts(g_omfViewer.tree, Property(1)));
+            ChildTexts(Viewer().tree, Property(1)));
   SendMessageW(g_log.listBox, LB_RESETCONTENT, 0, 0);
 
   const std::filesystem::path dump = dir.File("names.h");
@@ -251,7 +255,7 @@ TEST_F(OmfViewerTest, OpenAndDumpWriteTheNamesOfBothFiles) {
     old << std::string(10000, '#');
   }
   g_answers = {dump.wstring()};
-  gui::Click(g_omfViewer.dumpButton);
+  gui::Click(Viewer().dumpButton);
   ASSERT_EQ(3u, g_asked.size());
   EXPECT_EQ(static_cast<DWORD>(OFN_HIDEREADONLY), g_asked[2].flags);
   EXPECT_EQ(std::wstring(L"Text Files \0*.h;*.txt\0", 22), std::wstring(g_asked[2].filter, 22));
@@ -307,11 +311,11 @@ TEST_F(OmfViewerTest, AFileThatIsNoContainerLeavesTheTreeEmpty) {
   const std::filesystem::path broken = dir.File("broken.omf");
   ASSERT_TRUE(WriteFileBytes(broken, std::vector<uint8_t>(100, 0x41)));
   g_answers = {broken.wstring()};
-  gui::Click(g_omfViewer.openButton);
-  EXPECT_TRUE(ChildrenOf(g_omfViewer.tree, TVI_ROOT).empty());
+  gui::Click(Viewer().openButton);
+  EXPECT_TRUE(ChildrenOf(Viewer().tree, TVI_ROOT).empty());
   // Cancelling the dialog changes nothing.
-  gui::Click(g_omfViewer.openButton);
-  EXPECT_TRUE(ChildrenOf(g_omfViewer.tree, TVI_ROOT).empty());
+  gui::Click(Viewer().openButton);
+  EXPECT_TRUE(ChildrenOf(Viewer().tree, TVI_ROOT).empty());
 }
 
 TEST_F(OmfViewerTest, LayoutFollowsTheWindowAndKeepsItsMinimum) {
@@ -324,10 +328,10 @@ TEST_F(OmfViewerTest, LayoutFollowsTheWindowAndKeepsItsMinimum) {
   GetWindowInfo(window, &info);
   const int bx = static_cast<int>(info.cxWindowBorders);
   const int by = static_cast<int>(info.cyWindowBorders);
-  RECT tree = gui::RectInParent(g_omfViewer.tree);
+  RECT tree = gui::RectInParent(Viewer().tree);
   EXPECT_EQ(client.right - 2 * bx, tree.right - tree.left);
   EXPECT_EQ(client.bottom - 2 * by - 17, tree.bottom - tree.top);
-  RECT dump = gui::RectInParent(g_omfViewer.dumpButton);
+  RECT dump = gui::RectInParent(Viewer().dumpButton);
   EXPECT_EQ(bx + 70, dump.left);
   EXPECT_EQ(client.bottom - 2 * by - 13, dump.top);
   EXPECT_EQ(170, dump.right - dump.left);
@@ -341,18 +345,17 @@ TEST_F(OmfViewerTest, LayoutFollowsTheWindowAndKeepsItsMinimum) {
 TEST_F(OmfViewerTest, ClosingWaitsForTheThreadToRelease) {
   Open(first);
   ASSERT_EQ(1u, g_viewerParser.open);
-  CloseOmfViewer();
-  EXPECT_FALSE(IsWindow(g_omfViewer.window));
+  CloseOmfViewer(g_shell.omfViewer);
+  EXPECT_FALSE(IsWindow(g_shell.omfViewer));
   EXPECT_EQ(0u, g_viewerParser.open);
-  EXPECT_EQ(nullptr, g_omfViewer.names);
 }
 
 TEST_F(OmfViewerTest, TheMenuOpensTheFileTheCatalogueParserOpenedLast) {
   ASSERT_EQ(1, g_catalogueParser.OpenMediaFile(second.wstring().c_str()));
   g_catalogueParser.ResetParser();
   SendMessageW(g_shell.mainWindow, WM_COMMAND, 40019, 0);
-  ASSERT_TRUE(IsWindow(g_omfViewer.window));
-  EXPECT_EQ(L"Second:ClipMobs  (  )[ext]", TextOf(g_omfViewer.tree, Property(1)));
+  ASSERT_TRUE(IsWindow(g_shell.omfViewer));
+  EXPECT_EQ(L"Second:ClipMobs  (  )[ext]", TextOf(Viewer().tree, Property(1)));
 }
 
 } // namespace

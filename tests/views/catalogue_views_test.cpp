@@ -5,6 +5,7 @@
 #include "catalogue/database_discovery.h"
 #include "catalogue/media_linking.h"
 #include "operations/progress_window.h"
+#include "support/log_capture.h"
 #include "views/bases_tree.h"
 #include "views/projects_list.h"
 #include "media_folders.h"
@@ -118,6 +119,24 @@ std::wstring CreationText(const std::filesystem::path &file) {
   swprintf(text, 64, L"%02u.%ls.%04u/%02u:%02u:%02u", t.wDay, kMonths[t.wMonth - 1], t.wYear,
            t.wHour, t.wMinute, t.wSecond);
   return text;
+}
+
+// What the views showed when the messages queued behind a scan's cancel question were
+// handled in that question's own message loop.
+struct SeenDuringQuestion {
+  bool asked = false;
+  int projects = -1;
+  std::wstring status;
+};
+SeenDuringQuestion g_seen;
+
+// Posted last, so it runs after everything queued before it: notes the views and answers No.
+LRESULT CALLBACK NoteAndAnswerNo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
+  HWND question = gui::FindDialog(L"Do you want to cancel current task?");
+  g_seen = {question != nullptr, RowCount(g_shell.projectsList), gui::Text(g_shell.statusLine)};
+  if (question != nullptr) PostMessageW(question, WM_COMMAND, IDNO, 0);
+  return 0;
 }
 
 class CatalogueViewsTest : public ViewsTest {
@@ -272,6 +291,44 @@ TEST_F(CatalogueViewsTest, RowsShowTheScannedRecordsAndMissingFilesOnlyWhenAsked
   ClickRow(g_shell.projectsList, 1);
   ClickRow(g_shell.projectsList, 0);
   EXPECT_TRUE(Lists({L"a1.omf", L"a2.omf"}));
+}
+
+// The scan's first cancel check finds a key press; its question's message loop then meets a
+// drop, a refresh tick and a second Scan, queued behind the key. None may act before the scan
+// has ended: the drop waits and is taken afterwards, the tick leaves the views alone, the
+// second Scan is refused.
+TEST_F(CatalogueViewsTest, WorkQueuedDuringAScanWaitsForItsEnd) {
+  DropFolders();
+  const std::filesystem::path loose = scratch.path / "loose.omf";
+  ASSERT_TRUE(WriteFileBytes(loose, BuildMediaFile(Media("", "Loose Project", 40).plan)));
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = NoteAndAnswerNo;
+  cls.hInstance = g_shell.instance;
+  cls.lpszClassName = L"NoteAndAnswerNo";
+  RegisterClassW(&cls);
+  HWND note = CreateWindowW(cls.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                            g_shell.instance, nullptr);
+  SetWindowTextW(g_shell.statusLine, L"before the scan");
+  LogCapture log;
+  PostMessageW(main, WM_KEYDOWN, 'X', 1);
+  PostMessageW(g_shell.projectsList, WM_DROPFILES,
+               reinterpret_cast<WPARAM>(MakeDrop({loose.wstring()})), 0);
+  PostMessageW(g_shell.filesList, WM_TIMER, g_shell.refreshTimerId,
+               reinterpret_cast<LPARAM>(OnRefreshTimer));
+  PostMessageW(main, WM_COMMAND, 0, reinterpret_cast<LPARAM>(g_shell.scanButton));
+  PostMessageW(note, WM_APP, 0, 0);
+  g_seen = {};
+  gui::Click(g_shell.scanButton);
+  DestroyWindow(note);
+
+  EXPECT_TRUE(g_seen.asked);
+  EXPECT_EQ(g_seen.projects, 0);
+  EXPECT_EQ(g_seen.status, L"before the scan");
+  EXPECT_EQ(log.Count(L"QEL::Scan::Refused while Scan runs"), 1u);
+  EXPECT_TRUE(gui::PumpUntil([] { return RowCount(g_shell.projectsList) == 5; }))
+      << RowCount(g_shell.projectsList);
+  EXPECT_EQ(ListColumn(g_shell.projectsList).back(), L"Loose Project");
+  EXPECT_EQ(FindWindowW(L"QELProgress", nullptr), nullptr) << "a progress window left open";
 }
 
 TEST_F(CatalogueViewsTest, MediaDropAddsFilesAndFoldersCountingDown) {
