@@ -8,7 +8,7 @@
 #include "operations/confirm_dialog.h"
 #include "operations/duplicates_dialog.h"
 #include "operations/media_file_steps.h"
-#include "shell/console_window.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ bool BackupRow(int row, MediaRecord *record, const wchar_t *backupFolder, Confir
   if (record->attributes == 0) return false;
   if (!PrepareTarget(kBackupNames, source, target, answer, keepGoing)) return false;
   if (!MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING)) {
-    LogError(kBackupNames.failureTag, GetLastError());
+    platform::LogError(kBackupNames.failureTag, GetLastError());
     keepGoing = 0;
     return false;
   }
@@ -79,11 +79,11 @@ void BackupDuplicates() {
     if (!IsChecked(row) || record == nullptr) continue;
     wchar_t backupFolder[kPathChars];
     if (!ReadyBackupFolder(record, backupFolder)) {
-      LogLine(L"QEL::Backup::Aborted::Can Not Create Path");
+      platform::LogLine(L"QEL::Backup::Aborted::Can Not Create Path");
       return;
     }
     bool done = BackupRow(row, record, backupFolder, answer, keepGoing, shownSource);
     ComposeText(line, kMessageChars, {done ? L"Backuped::" : L"Skipped::", shownSource});
-    LogLine(line);
+    platform::LogLine(line);
   }
 }

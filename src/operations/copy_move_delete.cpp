@@ -9,7 +9,7 @@
 #include "operations/media_file_steps.h"
 #include "operations/progress.h"
 #include "operations/progress_window.h"
-#include "shell/console_window.h"
+#include "platform/platform.h"
 #include "shell/shell_state.h"
 #include "shell/window_helpers.h"
 #include "views/files_list.h"
@@ -53,26 +53,26 @@ int NextSelectedRow(int after) {
 
 void BeginRun(const Run &run) {
   if (run.operation == Operation::kDelete) {
-    LogLine(L"Deleting Selected Files:");
+    platform::LogLine(L"Deleting Selected Files:");
   } else {
-    LogLine(run.operation == Operation::kCopy ? L"Copying Selected Files to:"
-                                              : L"Moving Selected Files to:");
-    LogLine(run.targetFolder);
+    platform::LogLine(run.operation == Operation::kCopy ? L"Copying Selected Files to:"
+                                                        : L"Moving Selected Files to:");
+    platform::LogLine(run.targetFolder);
   }
   OpenProgress();
   SetProgressOverallTotal(SelectedBytes());
   ShowProgressCancel();
   ShowProgress();
   ShowWindow(g_shell.mainWindow, SW_HIDE);
-  LogShow();
-  if (IsWindow(g_progress.window)) {
-    SetForegroundWindow(g_progress.window);
-    SetActiveWindow(g_progress.window);
+  platform::LogShow();
+  if (IsWindow(g_shell.progress.window)) {
+    SetForegroundWindow(g_shell.progress.window);
+    SetActiveWindow(g_shell.progress.window);
   }
 }
 
 void EndRun() {
-  LogHide();
+  platform::LogHide();
   SetActiveWindow(g_shell.mainWindow);
   SwitchToThisWindow(g_shell.mainWindow, TRUE);
   ShowWindow(g_shell.mainWindow, SW_SHOW);
@@ -85,7 +85,7 @@ void DrainKeyboard(Run &run) {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR) continue;
-    HWND owner = IsWindow(g_progress.window) ? g_progress.window : g_shell.mainWindow;
+    HWND owner = IsWindow(g_shell.progress.window) ? g_shell.progress.window : g_shell.mainWindow;
     if (MessageBoxW(owner, kCancelQuestion, nullptr, MB_YESNO) == IDYES) run.keepGoing = 0;
   }
 }
@@ -107,7 +107,7 @@ bool MoveRow(Run &run, int row, MediaRecord *record, const wchar_t *source, cons
   if (!PrepareTarget(kMoveNames, source, target, run.answer, run.keepGoing)) return false;
   if (PathIsSameRootW(target, source)) {
     if (!MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING)) {
-      LogError(L"QEL::Move(MoveFileEx)", GetLastError());
+      platform::LogError(L"QEL::Move(MoveFileEx)", GetLastError());
       run.keepGoing = 0;
       return false;
     }
@@ -119,7 +119,7 @@ bool MoveRow(Run &run, int row, MediaRecord *record, const wchar_t *source, cons
     ClearReadOnly(source);
     if (!DeleteFileW(source)) {
       // The copy stays at the target and the source where it was: nothing is lost.
-      LogError(L"QEL::Move(DeleteFile)", GetLastError());
+      platform::LogError(L"QEL::Move(DeleteFile)", GetLastError());
       run.keepGoing = 0;
       return false;
     }
@@ -146,7 +146,7 @@ bool DeleteRow(Run &run, int row, MediaRecord *record, const wchar_t *source) {
     ClearReadOnly(source);
   }
   if (!DeleteFileW(source)) {
-    LogError(L"QEL::DeleteFile", GetLastError());
+    platform::LogError(L"QEL::DeleteFile", GetLastError());
     return false;
   }
   MarkGone(row, record);
@@ -181,7 +181,7 @@ void LogResult(const Run &run, bool done, const wchar_t *source) {
                                                : L"Deleted::";
   }
   ComposeText(g_operationText, kMessageChars, {word, source});
-  LogLine(g_operationText);
+  platform::LogLine(g_operationText);
 }
 
 void RunOverSelection(Operation operation) {

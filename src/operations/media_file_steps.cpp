@@ -7,7 +7,8 @@
 #include "operations/file_operations.h"
 #include "operations/progress.h"
 #include "operations/progress_window.h"
-#include "shell/console_window.h"
+#include "platform/platform.h"
+#include "shell/shell_state.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ bool ReadIdentity(const wchar_t *path, BY_HANDLE_FILE_INFORMATION &info) {
 void LogOperationLine(const OperationNames &names, const wchar_t *event, const wchar_t *path) {
   wchar_t line[kMessageChars];
   ComposeText(line, kMessageChars, {L"QEL::", names.name, L"::", event, path});
-  LogLine(line);
+  platform::LogLine(line);
 }
 
 // Removes a target that a failed copy created, so no half-written media file is left to
@@ -39,7 +40,7 @@ void RemoveIncompleteTarget(const OperationNames &names, const wchar_t *target) 
   } else {
     wchar_t tag[64];
     ComposeText(tag, 64, {L"QEL::", names.name, L"::Remove incomplete target(DeleteFile)"});
-    LogError(tag, GetLastError());
+    platform::LogError(tag, GetLastError());
   }
 }
 
@@ -103,13 +104,13 @@ void LogPathTooLong(const OperationNames &names, const wchar_t *folder, const wc
   wchar_t line[kMessageChars];
   ComposeText(line, kMessageChars,
               {L"QEL::", names.name, L"::Path too long::", folder, L"\\", name});
-  LogLine(line);
+  platform::LogLine(line);
 }
 
 bool PrepareTarget(const OperationNames &names, const wchar_t *source, const wchar_t *target,
                    ConfirmAnswer &answer, int &keepGoing) {
   if (StrCmpIW(source, target) == 0) {
-    LogLine(names.equalLine);
+    platform::LogLine(names.equalLine);
     return false;
   }
   if (!PathFileExistsW(target)) return true;
@@ -118,12 +119,12 @@ bool PrepareTarget(const OperationNames &names, const wchar_t *source, const wch
   DWORD error = 0;
   switch (CompareFileIdentity(source, target, &error)) {
   case FileIdentity::kSame:
-    LogLine(names.equalLine);
+    platform::LogLine(names.equalLine);
     return false;
   case FileIdentity::kUnknown: {
     wchar_t tag[64];
     ComposeText(tag, 64, {L"QEL::", names.name, L"(GetFileInformationByHandle)"});
-    LogError(tag, error);
+    platform::LogError(tag, error);
     return false;
   }
   case FileIdentity::kDifferent:
@@ -156,11 +157,12 @@ bool CopyMediaFile(const OperationNames &names, const wchar_t *source, const wch
   // routine looks at the flag it is given.
   if (!ProgressCancelRequested()) {
     CopyFileRoutine routine = g_copyRoutine != nullptr ? g_copyRoutine : CopyFileExW;
-    copied = routine(source, target, FileCopyProgress, nullptr, &g_progress.cancelRequested, 0);
+    copied =
+        routine(source, target, FileCopyProgress, nullptr, &g_shell.progress.cancelRequested, 0);
     if (!copied) error = GetLastError();
   }
   if (copied) return true;
-  LogError(names.failureTag, error);
+  platform::LogError(names.failureTag, error);
   if (!targetExisted && PathFileExistsW(target)) RemoveIncompleteTarget(names, target);
   return false;
 }

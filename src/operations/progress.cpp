@@ -8,7 +8,8 @@ namespace {
 
 // Every message is guarded: the window may never have been made, or be gone already.
 void Send(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (IsWindow(g_progress.window)) SendMessageW(g_progress.window, message, wParam, lParam);
+  if (IsWindow(g_shell.progress.window))
+    SendMessageW(g_shell.progress.window, message, wParam, lParam);
 }
 
 void SendValue(UINT message, uint64_t value) {
@@ -18,12 +19,12 @@ void SendValue(UINT message, uint64_t value) {
 } // namespace
 
 void OpenProgress() {
-  StartProgressWindow(g_shell.instance, g_shell.uiFont);
-  if (IsWindow(g_progress.window)) CenterWindow(g_progress.window, g_shell.mainWindow);
+  StartProgressWindow(g_shell.instance, g_shell.uiFont, &g_shell.progress);
+  if (IsWindow(g_shell.progress.window)) CenterWindow(g_shell.progress.window, g_shell.mainWindow);
 }
 
 void ShowProgress() {
-  if (IsWindow(g_progress.window)) ShowWindow(g_progress.window, SW_SHOW);
+  if (IsWindow(g_shell.progress.window)) ShowWindow(g_shell.progress.window, SW_SHOW);
 }
 
 void CloseProgress() {
@@ -51,5 +52,5 @@ void ShowProgressCancel() {
   Send(PROGRESS_SHOW_CANCEL, 0, 0);
 }
 bool ProgressCancelRequested() {
-  return *static_cast<volatile BOOL *>(&g_progress.cancelRequested) != 0;
+  return *static_cast<volatile BOOL *>(&g_shell.progress.cancelRequested) != 0;
 }

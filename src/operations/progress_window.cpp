@@ -4,12 +4,12 @@
 
 #include <climits>
 #include <cwchar>
+#include <new>
 
 #include "platform/platform.h"
 #include "shell/shell_state.h"
 #include "shell/window_helpers.h"
-
-ProgressState g_progress;
+#include "window_services/window_context.h"
 
 namespace {
 
@@ -53,50 +53,48 @@ HWND MakeBar(HWND window, HINSTANCE instance, const Frame &f, int y, int16_t ran
 }
 
 DWORD WINAPI ProgressThread(LPVOID parameter) {
-  HINSTANCE instance = static_cast<HINSTANCE>(parameter);
-  g_progress.cancelRequested = 0;
-  g_progress.cancelButton = nullptr;
-  HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_WINDOWEDGE,
-                                kProgressClass, L"Please wait...", WS_CAPTION, 0, 0, 500, 75,
-                                nullptr, nullptr, instance, nullptr);
+  auto *start = static_cast<WindowThreadStart *>(parameter);
+  HINSTANCE instance = start->instance;
+  ProgressShared &shared = *static_cast<ProgressWindow *>(start->context)->shared;
+  shared.cancelRequested = 0;
+  HWND window = CreateThreadWindow<ProgressWindow>(
+      start, WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, kProgressClass,
+      L"Please wait...", WS_CAPTION, 0, 0, 500, 75);
   if (window == nullptr) {
     // The starter waits for this signal without a time-out: give it even without a window.
-    ReleaseSemaphore(g_progress.readySignal, 1, nullptr);
+    SignalWindowStarted(start);
     return 0;
   }
-  g_progress.window = window;
+  ProgressWindow &progress = *ContextOf<ProgressWindow>(window);
   Frame f = MeasureFrame(window);
-  g_progress.infoLabel = CreateWindowExW(
+  progress.infoLabel = CreateWindowExW(
       WS_EX_STATICEDGE, L"Static", L"Info:", WS_CHILD | WS_VISIBLE, f.client.left + f.cx,
       f.client.top + f.cy, f.client.right - 2 * f.cx, 17, window, nullptr, instance, nullptr);
-  SendMessageW(g_progress.infoLabel, WM_SETFONT, reinterpret_cast<WPARAM>(g_progress.font), FALSE);
-  g_progress.overallBar = MakeBar(window, instance, f, 18, g_progress.overallRange);
-  g_progress.itemBar = MakeBar(window, instance, f, 24, g_progress.itemRange);
-  // A position sent to an earlier window does not count for this one.
-  g_progress.positionChanged = 0;
-  g_progress.percentText[0] = 0;
-  g_progress.estimateText[0] = 0;
+  SendMessageW(progress.infoLabel, WM_SETFONT, reinterpret_cast<WPARAM>(progress.font), FALSE);
+  progress.overallBar = MakeBar(window, instance, f, 18, shared.overallRange);
+  progress.itemBar = MakeBar(window, instance, f, 24, shared.itemRange);
 
-  g_progress.startTime = Clock();
-  g_progress.timerId = SetTimer(window, kStatusTimer, kStatusPeriod, nullptr);
+  progress.startTime = Clock();
+  progress.timerId = SetTimer(window, kStatusTimer, kStatusPeriod, nullptr);
   UpdateWindow(window);
-  ReleaseSemaphore(g_progress.readySignal, 1, nullptr);
+  SignalWindowStarted(start);
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  g_progress.cancelRequested = 0;
+  shared.cancelRequested = 0;
   return 0;
 }
 
 // Stores a new total and its scale (a repeated total keeps both), then sets the bar's range.
-void SetTotal(uint64_t value, bool overall) {
-  uint64_t &total = overall ? g_progress.overallTotal : g_progress.itemTotal;
-  int16_t &range = overall ? g_progress.overallRange : g_progress.itemRange;
-  uint16_t &shift = overall ? g_progress.overallShift : g_progress.itemShift;
-  HWND bar = overall ? g_progress.overallBar : g_progress.itemBar;
+void SetTotal(ProgressWindow &progress, uint64_t value, bool overall) {
+  ProgressShared &shared = *progress.shared;
+  uint64_t &total = overall ? shared.overallTotal : shared.itemTotal;
+  int16_t &range = overall ? shared.overallRange : shared.itemRange;
+  uint16_t &shift = overall ? shared.overallShift : shared.itemShift;
+  HWND bar = overall ? progress.overallBar : progress.itemBar;
   if (value != total) {
     total = value;
     shift = 0;
@@ -106,43 +104,44 @@ void SetTotal(uint64_t value, bool overall) {
     }
     range = static_cast<int16_t>(value);
     if (overall) {
-      g_progress.overallPos = 0;
-      g_progress.overallScaledPos = 0;
+      shared.overallPos = 0;
+      shared.overallScaledPos = 0;
     }
   }
   SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, range));
   if (overall) SendMessageW(bar, PBM_SETSTEP, 1, 0);
 }
 
-void SetOverallPos(uint64_t value) {
-  if (value >= g_progress.overallTotal) {
-    g_progress.overallPos = g_progress.overallTotal;
-    g_progress.overallScaledPos = g_progress.overallRange;
+void SetOverallPos(ProgressWindow &progress, uint64_t value) {
+  ProgressShared &shared = *progress.shared;
+  if (value >= shared.overallTotal) {
+    shared.overallPos = shared.overallTotal;
+    shared.overallScaledPos = shared.overallRange;
   } else {
-    g_progress.overallPos = value;
-    g_progress.overallScaledPos = static_cast<int16_t>(value >> g_progress.overallShift);
+    shared.overallPos = value;
+    shared.overallScaledPos = static_cast<int16_t>(value >> shared.overallShift);
   }
-  SendMessageW(g_progress.overallBar, PBM_SETPOS, static_cast<WPARAM>(g_progress.overallScaledPos),
-               0);
-  g_progress.positionChanged = 1;
+  SendMessageW(progress.overallBar, PBM_SETPOS, static_cast<WPARAM>(shared.overallScaledPos), 0);
+  progress.positionChanged = 1;
 }
 
-void SetItemPos(uint64_t value) {
-  WPARAM pos = value >= g_progress.itemTotal ? static_cast<WPARAM>(g_progress.itemRange)
-                                             : static_cast<WPARAM>(value >> g_progress.itemShift);
-  SendMessageW(g_progress.itemBar, PBM_SETPOS, pos, 0);
+void SetItemPos(const ProgressWindow &progress, uint64_t value) {
+  const ProgressShared &shared = *progress.shared;
+  WPARAM pos = value >= shared.itemTotal ? static_cast<WPARAM>(shared.itemRange)
+                                         : static_cast<WPARAM>(value >> shared.itemShift);
+  SendMessageW(progress.itemBar, PBM_SETPOS, pos, 0);
 }
 
-void ShowCancelButton(HWND window) {
-  g_progress.cancelRequested = 0;
-  if (IsWindow(g_progress.cancelButton)) DestroyWindow(g_progress.cancelButton);
-  Frame f = MeasureFrame(window);
-  g_progress.cancelButton = CreateWindowExW(
+void ShowCancelButton(ProgressWindow &progress) {
+  progress.shared->cancelRequested = 0;
+  if (IsWindow(progress.cancelButton)) DestroyWindow(progress.cancelButton);
+  Frame f = MeasureFrame(progress.window);
+  progress.cancelButton = CreateWindowExW(
       WS_EX_STATICEDGE, L"Button", L"Cancel", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP,
-      f.client.right - f.cx + f.client.left - 100, f.client.top + f.cy + 32, 100, 18, window,
-      nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr);
-  SendMessageW(g_progress.cancelButton, WM_SETFONT, reinterpret_cast<WPARAM>(g_progress.font),
-               FALSE);
+      f.client.right - f.cx + f.client.left - 100, f.client.top + f.cy + 32, 100, 18,
+      progress.window, nullptr,
+      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(progress.window, GWLP_HINSTANCE)), nullptr);
+  SendMessageW(progress.cancelButton, WM_SETFONT, reinterpret_cast<WPARAM>(progress.font), FALSE);
 }
 
 void DrawStatusPart(HDC dc, int x, const wchar_t *text, int length) {
@@ -150,38 +149,38 @@ void DrawStatusPart(HDC dc, int x, const wchar_t *text, int length) {
 }
 
 // Elapsed time every tick; percentage and estimate only after a new overall position.
-void OnStatusTimer(HWND window) {
-  g_progress.elapsed = Clock() - g_progress.startTime;
+void OnStatusTimer(ProgressWindow &progress) {
+  const ProgressShared &shared = *progress.shared;
+  progress.elapsed = Clock() - progress.startTime;
   wchar_t elapsed[kTimeTextChars];
-  FormatDuration(elapsed, g_progress.elapsed);
-  std::wcsncpy(g_progress.statusText, elapsed, 100);
-  if (g_progress.positionChanged) {
-    if (g_progress.overallRange > 0)
-      std::swprintf(g_progress.percentText, 16, L"%d %%    ",
-                    g_progress.overallScaledPos * 100 / g_progress.overallRange);
+  FormatDuration(elapsed, progress.elapsed);
+  std::wcsncpy(progress.statusText, elapsed, 100);
+  if (progress.positionChanged) {
+    if (shared.overallRange > 0)
+      std::swprintf(progress.percentText, 16, L"%d %%    ",
+                    shared.overallScaledPos * 100 / shared.overallRange);
     else
-      std::wcscpy(g_progress.percentText, L"000 %    ");
-    FormatEstimate(g_progress.estimateText, g_progress.overallTotal, g_progress.overallPos,
-                   g_progress.elapsed);
+      std::wcscpy(progress.percentText, L"000 %    ");
+    FormatEstimate(progress.estimateText, shared.overallTotal, shared.overallPos, progress.elapsed);
   }
 
-  HDC dc = GetDC(window);
-  HGDIOBJ oldFont = SelectObject(dc, g_progress.font);
+  HDC dc = GetDC(progress.window);
+  HGDIOBJ oldFont = SelectObject(dc, progress.font);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  DrawStatusPart(dc, 4, g_progress.statusText, 10);
-  if (g_progress.positionChanged) {
-    DrawStatusPart(dc, 100, g_progress.percentText, lstrlenW(g_progress.percentText));
-    DrawStatusPart(dc, 200, g_progress.estimateText, lstrlenW(g_progress.estimateText));
-    g_progress.positionChanged = 0;
+  DrawStatusPart(dc, 4, progress.statusText, 10);
+  if (progress.positionChanged) {
+    DrawStatusPart(dc, 100, progress.percentText, lstrlenW(progress.percentText));
+    DrawStatusPart(dc, 200, progress.estimateText, lstrlenW(progress.estimateText));
+    progress.positionChanged = 0;
   }
   SelectObject(dc, oldFont);
-  ReleaseDC(window, dc);
+  ReleaseDC(progress.window, dc);
 }
 
-void OnCommand(HWND window, HWND control) {
-  if (control == nullptr || control != g_progress.cancelButton) return;
-  if (MessageBoxW(window, kCancelQuestion, nullptr, MB_YESNO) == IDYES)
-    g_progress.cancelRequested = 1;
+void OnCommand(const ProgressWindow &progress, HWND control) {
+  if (control == nullptr || control != progress.cancelButton) return;
+  if (MessageBoxW(progress.window, kCancelQuestion, nullptr, MB_YESNO) == IDYES)
+    progress.shared->cancelRequested = 1;
 }
 
 void OnPaint(HWND window) {
@@ -190,9 +189,10 @@ void OnPaint(HWND window) {
   EndPaint(window, &paint);
 }
 
-void OnNcDestroy(HWND window) {
-  g_progress.cancelRequested = 0;
-  KillTimer(window, g_progress.timerId);
+void OnNcDestroy(HWND window, ProgressWindow &progress) {
+  progress.shared->cancelRequested = 0;
+  KillTimer(window, progress.timerId);
+  FreeContext<ProgressWindow>(window);
   PostQuitMessage(0); // ends the thread's loop, and with it the thread
 }
 
@@ -220,13 +220,21 @@ bool RegisterProgressClass(HINSTANCE instance) {
   return RegisterToolWindowClass(instance, kProgressClass, ProgressWindowProc);
 }
 
-void StartProgressWindow(HINSTANCE instance, HFONT font) {
-  g_progress.font = font;
-  g_progress.window = nullptr; // a failed start leaves no stale handle that could be reused
-  StartToolThread(ProgressThread, instance, &g_progress.readySignal);
+void StartProgressWindow(HINSTANCE instance, HFONT font, ProgressShared *shared) {
+  shared->window = nullptr; // a failed start leaves no stale handle that could be reused
+  auto *context = new (std::nothrow) ProgressWindow{};
+  if (context == nullptr) return;
+  context->font = font;
+  context->shared = shared;
+  shared->window = StartWindowThread(ProgressThread, instance, context);
 }
 
 LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  ProgressWindow *progress = ContextOf<ProgressWindow>(window);
+  if (progress == nullptr) {
+    if (message == WM_NCCREATE) return AttachContext<ProgressWindow>(window, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
   switch (message) {
   case WM_PAINT:
     OnPaint(window);
@@ -237,37 +245,37 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
     PostMessageW(g_shell.mainWindow, WM_KEYDOWN, wParam, lParam);
     return 0;
   case WM_COMMAND:
-    OnCommand(window, reinterpret_cast<HWND>(lParam));
+    OnCommand(*progress, reinterpret_cast<HWND>(lParam));
     return 0;
   case WM_TIMER:
-    if (wParam == g_progress.timerId) OnStatusTimer(window);
+    if (wParam == progress->timerId) OnStatusTimer(*progress);
     return 0;
   case WM_NCDESTROY:
-    OnNcDestroy(window);
+    OnNcDestroy(window, *progress);
     return 0;
   case PROGRESS_CLOSE:
     DestroyWindow(window);
     return 0;
   case PROGRESS_SET_OVERALL_POS:
-    SetOverallPos(Joined(wParam, lParam));
+    SetOverallPos(*progress, Joined(wParam, lParam));
     return 0;
   case PROGRESS_SET_OVERALL_TOTAL:
-    SetTotal(Joined(wParam, lParam), true);
+    SetTotal(*progress, Joined(wParam, lParam), true);
     return 0;
   case PROGRESS_SET_ITEM_POS:
-    SetItemPos(Joined(wParam, lParam));
+    SetItemPos(*progress, Joined(wParam, lParam));
     return 0;
   case PROGRESS_SET_ITEM_TOTAL:
-    SetTotal(Joined(wParam, lParam), false);
+    SetTotal(*progress, Joined(wParam, lParam), false);
     return 0;
   case PROGRESS_SET_INFO:
-    SetWindowTextW(g_progress.infoLabel, reinterpret_cast<const wchar_t *>(lParam));
+    SetWindowTextW(progress->infoLabel, reinterpret_cast<const wchar_t *>(lParam));
     return 0;
   case PROGRESS_SET_TITLE:
     SetWindowTextW(window, reinterpret_cast<const wchar_t *>(lParam));
     return 0;
   case PROGRESS_SHOW_CANCEL:
-    ShowCancelButton(window);
+    ShowCancelButton(*progress);
     return 0;
   default:
     return DefWindowProcW(window, message, wParam, lParam);
@@ -280,7 +288,7 @@ int PollUserCancel() {
     if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR) continue;
     SwitchToThisWindow(g_shell.mainWindow, TRUE);
     if (MessageBoxW(g_shell.mainWindow, kCancelQuestion, nullptr, MB_YESNO) == IDYES) return 1;
-    if (IsWindow(g_progress.window)) SwitchToThisWindow(g_progress.window, TRUE);
+    if (IsWindow(g_shell.progress.window)) SwitchToThisWindow(g_shell.progress.window, TRUE);
   }
   return 0;
 }

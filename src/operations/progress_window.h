@@ -18,16 +18,12 @@ constexpr UINT PROGRESS_SHOW_CANCEL = WM_APP + 0x19;
 
 constexpr size_t kTimeTextChars = 16; // "HH:MM:SS.t" and the terminator, with room to spare
 
-// Owned by the progress thread; totals, scales and positions outlive each window.
-struct ProgressState {
-  HWND window; // stale once the window is gone: every sender tests it with IsWindow
-  HWND infoLabel;
-  HWND overallBar;
-  HWND itemBar;
-  HWND cancelButton;
-  BOOL cancelRequested; // 1 after the user confirmed Cancel; also CopyFileExW's cancel flag
-  HFONT font;
-  HANDLE readySignal;          // exists only while a window is being started
+// What outlives each progress window, kept by the shell (ShellState::progress): the current
+// window, the cancel request that tasks read, and the totals with their scales, which a new
+// window keeps. Written by the progress thread, read by the task's.
+struct ProgressShared {
+  HWND window;                 // stale once the window is gone: every sender tests it with IsWindow
+  BOOL cancelRequested;        // 1 after the user confirmed Cancel; also CopyFileExW's cancel flag
   uint64_t overallTotal = 255; // both totals start at 255
   uint64_t itemTotal = 255;
   int16_t overallRange = 255; // the totals scaled to the bars' 16-bit range
@@ -36,6 +32,17 @@ struct ProgressState {
   uint16_t itemShift;
   uint64_t overallPos; // clamped to overallTotal
   int16_t overallScaledPos;
+};
+
+// The progress window's context, on the progress thread.
+struct ProgressWindow {
+  HWND window;
+  HWND infoLabel;
+  HWND overallBar;
+  HWND itemBar;
+  HWND cancelButton;
+  HFONT font;
+  ProgressShared *shared;
   uint32_t positionChanged;
   uint32_t startTime; // millisecond clock when the window was made
   uint32_t elapsed;
@@ -47,14 +54,12 @@ struct ProgressState {
   wchar_t estimateText[kTimeTextChars];
 };
 
-extern ProgressState g_progress;
-
 bool RegisterProgressClass(HINSTANCE instance);
 
 // Starts the progress thread and returns once its (hidden) window exists, or once the
 // thread has given up because the window could not be made (then nothing is shown and
-// every later message is skipped).
-void StartProgressWindow(HINSTANCE instance, HFONT font);
+// every later message is skipped); shared->window is the new window or none.
+void StartProgressWindow(HINSTANCE instance, HFONT font, ProgressShared *shared);
 
 LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

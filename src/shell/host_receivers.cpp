@@ -4,11 +4,27 @@
 #include "operations/progress_window.h"
 #include "platform/platform.h"
 #include "shell/console_window.h"
+#include "shell/shell_state.h"
 
 namespace {
-void LogErrorReceiver(const wchar_t *tag, uint32_t code) {
-  LogError(tag, code);
+
+// The log's receivers: the console's messages, sent only while its window exists.
+void SendToConsole(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsWindow(g_shell.console)) SendMessageW(g_shell.console, message, wParam, lParam);
 }
+void ConsoleLine(const wchar_t *text) {
+  SendToConsole(LOG_LINE, 0, reinterpret_cast<LPARAM>(text));
+}
+void ConsoleError(const wchar_t *tag, uint32_t code) {
+  SendToConsole(LOG_ERROR, code, reinterpret_cast<LPARAM>(tag));
+}
+void ConsoleShow() {
+  SendToConsole(LOG_SHOW, 0, 0);
+}
+void ConsoleHide() {
+  SendToConsole(LOG_HIDE, 0, 0);
+}
+
 int CancelReceiver() {
   return ProgressCancelRequested() ? 1 : 0;
 }
@@ -16,10 +32,10 @@ int CancelReceiver() {
 
 void InstallHostReceivers() {
   platform::HostHooks hooks{};
-  hooks.logLine = LogLine;
-  hooks.logError = LogErrorReceiver;
-  hooks.logShow = LogShow;
-  hooks.logHide = LogHide;
+  hooks.logLine = ConsoleLine;
+  hooks.logError = ConsoleError;
+  hooks.logShow = ConsoleShow;
+  hooks.logHide = ConsoleHide;
   hooks.progressStart = OpenProgress;
   hooks.progressShow = ShowProgress;
   hooks.progressClose = CloseProgress;

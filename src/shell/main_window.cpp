@@ -300,7 +300,7 @@ bool StartShell(HINSTANCE instance, int showCommand) {
       !RegisterOmfViewerClass(instance) || !RegisterMountToolClass(instance)) {
     return false;
   }
-  StartConsole(instance, g_shell.uiFont, g_shell.monoFont);
+  g_shell.console = StartConsole(instance, g_shell.uiFont, g_shell.monoFont);
   InstallHostReceivers();
   g_shell.refreshTimerId =
       SetTimer(g_shell.filesList, kRefreshTimer, kRefreshPeriod, OnRefreshTimer);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "operations/progress_window.h"
 #include "views/view_state.h"
 
 struct ShellState {
@@ -37,8 +38,11 @@ struct ShellState {
   RECT clientRect;        // measured again before every layout
   HBITMAP sortMarkBitmap;
 
-  // The tool windows, reached only through their handles: each keeps its state in its own
-  // context. A handle goes stale when its window closes, so every use tests it with IsWindow.
+  // The windows of other threads and the tools, reached only through their handles: each
+  // keeps its state in its own context. A handle goes stale when its window closes, so every
+  // use tests it with IsWindow.
+  HWND console;
+  ProgressShared progress; // the progress window of the running task, and what outlives it
   HWND driveTool;
   HWND mountTool;
   HWND omfViewer;

@@ -71,17 +71,6 @@ bool RegisterToolWindowClass(HINSTANCE instance, const wchar_t *name, WNDPROC pr
   return RegisterClassExW(&cls) != 0;
 }
 
-void StartToolThread(LPTHREAD_START_ROUTINE thread, HINSTANCE instance, HANDLE *signal) {
-  *signal = CreateSemaphoreW(nullptr, 0, 1, nullptr);
-  HANDLE handle = CreateThread(nullptr, 0, thread, instance, 0, nullptr);
-  if (handle != nullptr) {
-    WaitForSingleObject(*signal, INFINITE);
-    CloseHandle(handle);
-  }
-  CloseHandle(*signal);
-  *signal = nullptr;
-}
-
 bool BrowseForFolder(HWND owner, wchar_t *path, size_t capacity) {
   if (path == nullptr || capacity == 0) return false;
   if (FolderBrowser seam = FolderBrowserSeam(); seam != nullptr) return seam(owner, path, capacity);

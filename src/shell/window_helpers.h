@@ -19,12 +19,6 @@ BOOL CenterWindow(HWND window, HWND reference);
 // size changes, the module's icon 32512 (none), arrow cursor, button-face background, no menu.
 bool RegisterToolWindowClass(HINSTANCE instance, const wchar_t *name, WNDPROC proc);
 
-// Starts a tool window's thread the one way every tool starts: an unnamed semaphore (count 0,
-// maximum 1) is stored in *signal, the thread gets the instance, and the caller waits
-// without time-out until the thread releases the semaphore, which is then closed and reset.
-// The thread must release it whether or not its window could be made.
-void StartToolThread(LPTHREAD_START_ROUTINE thread, HINSTANCE instance, HANDLE *signal);
-
 // Asks the user for a folder; true when one was chosen and its path fits the buffer.
 bool BrowseForFolder(HWND owner, wchar_t *path, size_t capacity);
 

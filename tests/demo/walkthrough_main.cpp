@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "platform/platform.h"
 #include "support/demo_drive.h"
 #include "support/started_shell.h"
 #include "tools/omf_viewer.h"
@@ -145,11 +146,11 @@ void Scan() {
   if (RowCount(g_shell.projectsList) == 0) Fail("the scan listed no projects");
   RECT main;
   GetWindowRect(g_shell.mainWindow, &main);
-  SetWindowPos(g_log.window, nullptr, main.right - 660, main.bottom - 300, 640, 280,
+  SetWindowPos(g_shell.console, nullptr, main.right - 660, main.bottom - 300, 640, 280,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  LogShow();
+  platform::LogShow();
   Shot(L"walkthrough-2-scan");
-  LogHide();
+  platform::LogHide();
 }
 
 bool WaitForRows(HWND list) {

@@ -126,7 +126,7 @@ protected:
     fs::create_directories(target);
     g_targetFolder = target.wstring();
     previousBrowser = SetFolderBrowser(ChooseTargetFolder);
-    logMark = gui::ListBoxLines(g_log.listBox).size();
+    logMark = gui::ListBoxLines(ConsoleListBox()).size();
   }
   void TearDown() override {
     SetFolderBrowser(previousBrowser);
@@ -164,7 +164,7 @@ protected:
   }
   // The console lines written since the test began.
   std::vector<std::wstring> Log() const {
-    std::vector<std::wstring> lines = gui::ListBoxLines(g_log.listBox);
+    std::vector<std::wstring> lines = gui::ListBoxLines(ConsoleListBox());
     return {lines.begin() + static_cast<long>(std::min(logMark, lines.size())), lines.end()};
   }
   size_t LogCount(const std::wstring &line) const {

@@ -216,18 +216,18 @@ TEST_F(MainWindowTest, AcceleratorsReachOnlyTheFocusedControl) {
 
   // Ctrl+6 on a button reaches the button, which does nothing with it.
   gui::MessageRecorder button(g_shell.scanButton);
-  ShowWindow(g_log.window, SW_HIDE);
+  ShowWindow(g_shell.console, SW_HIDE);
   gui::PressKey(g_shell.scanButton, '6', true);
   EXPECT_EQ(button.CommandCount(CMD_SHOW_CONSOLE_KEY), 1);
-  EXPECT_FALSE(IsWindowVisible(g_log.window));
+  EXPECT_FALSE(IsWindowVisible(g_shell.console));
 
   // Addressed to the main window itself, Ctrl+6 shows the console; so does the menu command.
   gui::PressKey(main, '6', true);
-  EXPECT_TRUE(IsWindowVisible(g_log.window));
-  ShowWindow(g_log.window, SW_HIDE);
+  EXPECT_TRUE(IsWindowVisible(g_shell.console));
+  ShowWindow(g_shell.console, SW_HIDE);
   SendMessageW(main, WM_COMMAND, CMD_SHOW_CONSOLE, 0);
-  EXPECT_TRUE(IsWindowVisible(g_log.window));
-  ShowWindow(g_log.window, SW_HIDE);
+  EXPECT_TRUE(IsWindowVisible(g_shell.console));
+  ShowWindow(g_shell.console, SW_HIDE);
 }
 
 TEST_F(MainWindowTest, InfoTextShowsTheCatalogueTotals) {

@@ -14,6 +14,11 @@
 #include "shell/shell_state.h"
 #include "support/gui_harness.h"
 
+// The console's list box, which holds the log lines.
+inline HWND ConsoleListBox() {
+  return FindWindowExW(g_shell.console, nullptr, L"ListBox", nullptr);
+}
+
 // The console's lines right after start-up: the banner.
 inline std::vector<std::wstring> g_bannerLines;
 
@@ -24,7 +29,7 @@ inline HWND StartedShell() {
     gui::SetDispatcher(DispatchShellMessage);
     if (StartShell(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) {
       gui::Pump(100);
-      g_bannerLines = gui::ListBoxLines(g_log.listBox);
+      g_bannerLines = gui::ListBoxLines(ConsoleListBox());
     }
   }
   return g_shell.mainWindow;

@@ -174,11 +174,11 @@ TEST_F(MountToolTest, AMappingMadeElsewhereIsListedAndUnmountAllRemovesIt) {
   EXPECT_TRUE(Checked(tool->drivesTree, item));
   EXPECT_TRUE(Checked(tool->foldersTree, L"beta"));
 
-  SendMessageW(g_log.listBox, LB_RESETCONTENT, 0, 0);
+  SendMessageW(ConsoleListBox(), LB_RESETCONTENT, 0, 0);
   gui::Click(tool->unmountButton);
   EXPECT_FALSE(IsMapping(L'P'));
   EXPECT_EQ((std::vector<std::wstring>{L"P:", L"\\??\\" + Path(L"beta")}),
-            gui::ListBoxLines(g_log.listBox));
+            gui::ListBoxLines(ConsoleListBox()));
   EXPECT_TRUE(gui::TreeRootTexts(tool->drivesTree).empty());
   EXPECT_FALSE(Checked(tool->foldersTree, L"beta"));
 }

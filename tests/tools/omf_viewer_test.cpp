@@ -111,7 +111,7 @@ void DoubleClick(HWND tree, HTREEITEM item) {
 
 size_t CountLines(const std::wstring &line) {
   size_t n = 0;
-  for (const std::wstring &l : gui::ListBoxLines(g_log.listBox)) n += l == line;
+  for (const std::wstring &l : gui::ListBoxLines(ConsoleListBox())) n += l == line;
   return n;
 }
 
@@ -126,7 +126,7 @@ protected:
     second = dir.File("second.omf");
     ASSERT_TRUE(BentoWriteFile(Container("First:ClipMobs", "Clip 1"), first));
     ASSERT_TRUE(BentoWriteFile(Container("Second:ClipMobs", "Clip 2"), second));
-    SendMessageW(g_log.listBox, LB_RESETCONTENT, 0, 0);
+    SendMessageW(ConsoleListBox(), LB_RESETCONTENT, 0, 0);
   }
   void TearDown() override {
     CloseOmfViewer(g_shell.omfViewer);
@@ -209,14 +209,14 @@ TEST_F(OmfViewerTest, ADoubleClickOnAnObjectDumpsNothing) {
   HTREEITEM head = ChildrenOf(Viewer().tree, TVI_ROOT)[0];
   const size_t children = ChildrenOf(Viewer().tree, head).size();
   DoubleClick(Viewer().tree, head);
-  EXPECT_EQ(0u, gui::ListBoxLines(g_log.listBox).size());
+  EXPECT_EQ(0u, gui::ListBoxLines(ConsoleListBox()).size());
   EXPECT_EQ(children, ChildrenOf(Viewer().tree, head).size());
 }
 
 TEST_F(OmfViewerTest, DumpOfAStoredValueGoesToTheConsole) {
   Open(first);
   DoubleClick(Viewer().tree, Property(3)); // a 12-byte mob ID stored in the file
-  std::vector<std::wstring> lines = gui::ListBoxLines(g_log.listBox);
+  std::vector<std::wstring> lines = gui::ListBoxLines(ConsoleListBox());
   ASSERT_EQ(6u, lines.size());
   EXPECT_EQ(kTocDump, lines[0]);
   EXPECT_EQ(L"-----------------------Ext obj dump-----------------------", lines[3]);
@@ -243,11 +243,11 @@ TEST_F(OmfViewerTest, OpenAndDumpWriteTheNamesOfBothFiles) {
   // The tree shows the second file, named with the first name found for each ID.
   EXPECT_EQ(1u, ChildrenOf(Viewer().tree, TVI_ROOT).size());
   EXPECT_EQ(L"First:ClipMobs  (  )[ext]", TextOf(Viewer().tree, Property(1)));
-  const std::vector<std::wstring> paths = gui::ListBoxLines(g_log.listBox);
+  const std::vector<std::wstring> paths = gui::ListBoxLines(ConsoleListBox());
   DoubleClick(Viewer().tree, Property(1));
   EXPECT_EQ(std::vector<std::wstring>{L"Clip 2[ ID=0x20000 ]MMOB"},
             ChildTexts(Viewer().tree, Property(1)));
-  SendMessageW(g_log.listBox, LB_RESETCONTENT, 0, 0);
+  SendMessageW(ConsoleListBox(), LB_RESETCONTENT, 0, 0);
 
   const std::filesystem::path dump = dir.File("names.h");
   {
@@ -265,7 +265,7 @@ TEST_F(OmfViewerTest, OpenAndDumpWriteTheNamesOfBothFiles) {
   EXPECT_EQ(DictionaryDumpOfFiles({first, second}), written.str());
   EXPECT_NE(std::string::npos, written.str().find("First:ClipMobs"));
   EXPECT_EQ((std::vector<std::wstring>{first.wstring(), second.wstring()}), paths);
-  EXPECT_EQ(std::vector<std::wstring>{dump.wstring()}, gui::ListBoxLines(g_log.listBox));
+  EXPECT_EQ(std::vector<std::wstring>{dump.wstring()}, gui::ListBoxLines(ConsoleListBox()));
 }
 
 // The OMF 2.x sample files (version-2 tables) show object 1, the OMF head, with properties

@@ -5,6 +5,7 @@
 #include "catalogue/database_discovery.h"
 #include "catalogue/media_linking.h"
 #include "operations/progress_window.h"
+#include "platform/platform.h"
 #include "support/log_capture.h"
 #include "views/bases_tree.h"
 #include "views/projects_list.h"
@@ -224,7 +225,7 @@ TEST_F(CatalogueViewsTest, DroppedFolderListsDatabasesAndUncheckedOnesStayOutOfT
   uint32_t a = g_catalogue.databases.Find(&key)->ordinal;
   std::wcscpy(key.path, L"C:\\q\\b.PMR");
   EXPECT_EQ(g_catalogue.databases.Find(&key)->ordinal, a + 1);
-  std::vector<std::wstring> lines = gui::ListBoxLines(g_log.listBox);
+  std::vector<std::wstring> lines = gui::ListBoxLines(ConsoleListBox());
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back().rfind(L"QEL::Drop::Skipping", 0), 0u) << lines.back();
 }
@@ -418,8 +419,8 @@ TEST_F(CatalogueViewsTest, KeysActOnTheFocusedView) {
   EXPECT_EQ(RowCount(g_shell.filesList), rows);
   EXPECT_EQ(SendMessageW(g_shell.filesList, LVM_GETSELECTEDCOUNT, 0, 0), 2);
   gui::PressKey(g_shell.filesList, '6', true);
-  EXPECT_TRUE(IsWindowVisible(g_log.window));
-  LogHide();
+  EXPECT_TRUE(IsWindowVisible(g_shell.console));
+  platform::LogHide();
 }
 
 TEST_F(CatalogueViewsTest, MarqueeSelectionIsListedWhenTheDragEnds) {
