@@ -280,11 +280,11 @@ TEST_F(OmfViewerTest, VersionTwoSampleFilesShowTheirObjectsAndNames) {
     files.push_back(RealdataFile((std::string("omfkt22/") + name + ".omf").c_str()));
   if (files.back().empty()) GTEST_SKIP() << "the real containers are not beside the repository";
   Open(std::filesystem::path());
-  HWND tree = g_omfViewer.tree;
+  HWND tree = Viewer().tree;
   for (const std::filesystem::path &file : files) {
     SCOPED_TRACE(file.string());
     g_answers = {file.wstring()};
-    gui::Click(g_omfViewer.openButton);
+    gui::Click(Viewer().openButton);
     std::vector<HTREEITEM> root = ChildrenOf(tree, TVI_ROOT);
     ASSERT_EQ(1u, root.size());
     EXPECT_EQ(L"[ ID=0x1 ]HEAD", TextOf(tree, root[0]));
