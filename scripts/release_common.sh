@@ -23,6 +23,9 @@ use_wine_prefix() {
     echo "== preparing the Wine prefix (the first time takes about a minute)"
     mkdir -p "$WINEPREFIX"
     "$wine" wineboot -i </dev/null >/dev/null 2>&1
+    # A drive letter linked while the first server still runs stays unseen by the next
+    # program (the walkthrough's M: found no databases): let that server end first.
+    "$(dirname "$wine")/wineserver" -w
   fi
   add_prefix_fonts "$WINEPREFIX"
 }
