@@ -138,6 +138,57 @@ uint64_t Milliseconds();
 // may be redrawn in place.
 int ErrorStreamIsTerminal();
 
+// ---- Changing files: copy, move, delete --------------------------------------------------
+// What the file operations need. Every call goes through one table (FileCalls) so that tests
+// can put a failing call in place of the system's (a disk that fills part-way through a copy,
+// a delete refused, an identity that cannot be read). On Windows the calls are CopyFileExW,
+// MoveFileExW, DeleteFileW, Get/SetFileAttributesW, GetFileInformationByHandle and
+// SHCreateDirectoryExW; on POSIX read/write, rename, unlink, chmod and stat. Failures give
+// the system's error code (GetLastError, errno) in *error.
+#ifdef _WIN32
+constexpr uint32_t kErrorCancelled = 1235; // ERROR_REQUEST_ABORTED
+#else
+constexpr uint32_t kErrorCancelled = 125; // ECANCELED
+#endif
+
+// What tells one file from another whatever the path it is reached by: the volume serial
+// number and file index (POSIX: device and inode).
+struct FileIdentity {
+  uint64_t volume;
+  uint64_t index;
+};
+
+// Told the bytes copied so far; returns 1 to stop the copy, which then fails with
+// kErrorCancelled.
+using CopyProgress = int (*)(void *context, uint64_t copied);
+
+struct FileCalls {
+  // Copies a file, replacing a target that exists (and is not read-only).
+  int (*copyFile)(const wchar_t *source, const wchar_t *target, CopyProgress progress,
+                  void *context, uint32_t *error);
+  // Renames a file within one volume, replacing a target that exists.
+  int (*moveFile)(const wchar_t *source, const wchar_t *target, uint32_t *error);
+  int (*deleteFile)(const wchar_t *path, uint32_t *error);
+  // The attribute bits (kAttribute...); 0 when the file cannot be looked at.
+  int (*getAttributes)(const wchar_t *path, uint32_t *attributes);
+  int (*setAttributes)(const wchar_t *path, uint32_t attributes, uint32_t *error);
+  int (*readIdentity)(const wchar_t *path, FileIdentity *identity, uint32_t *error);
+  // The size and creation time of the one entry path names, as a folder listing gives them.
+  int (*lookUpEntry)(const wchar_t *path, FindData *data);
+  int (*pathExists)(const wchar_t *path);
+  // 1 when a file at a can be renamed to b without copying (PathIsSameRootW on Windows).
+  int (*sameVolume)(const wchar_t *a, const wchar_t *b);
+  // The root of the volume that holds path (PathStripToRootW: "M:\\"); 0 when it has none.
+  int (*volumeRoot)(const wchar_t *path, wchar_t (&root)[kPathBufferChars]);
+  // Makes a folder and every missing folder above it.
+  int (*makeFolders)(const wchar_t *path, uint32_t *error);
+};
+
+// The system's calls, the calls in use, and a swap that returns the set that was in use.
+FileCalls SystemFileCalls();
+const FileCalls &Files();
+FileCalls SetFileCalls(const FileCalls &calls);
+
 // ---- Log and progress of long tasks ------------------------------------------------------
 // The core writes its log lines and drives the progress display through these hooks; the
 // program hosting the core installs the receivers (the GUI: debug console and progress

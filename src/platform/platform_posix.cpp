@@ -349,3 +349,218 @@ int ErrorStreamIsTerminal() {
 }
 
 } // namespace platform
+
+// ---- Changing files ---------------------------------------------------------------------------
+// Windows' rules where POSIX differs: a read-only target is not replaced by a copy, a
+// cancelled copy leaves no target, a copy carries the source's permissions.
+namespace platform {
+namespace {
+
+int Failed(uint32_t *error) {
+  if (error != nullptr) *error = static_cast<uint32_t>(errno);
+  return 0;
+}
+
+bool WriteAll(int fd, const char *data, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The copy loop between two open descriptors; errno tells a failure.
+bool CopyBytes(int from, int to, CopyProgress progress, void *context) {
+  constexpr size_t kChunk = 1 << 20;
+  std::vector<char> buffer(kChunk);
+  uint64_t copied = 0;
+  for (;;) {
+    ssize_t n = read(from, buffer.data(), kChunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!WriteAll(to, buffer.data(), static_cast<size_t>(n))) {
+      if (errno == 0) errno = EIO;
+      return false;
+    }
+    copied += static_cast<uint64_t>(n);
+    if (progress != nullptr && progress(context, copied)) {
+      errno = ECANCELED;
+      return false;
+    }
+  }
+}
+
+int SystemCopy(const wchar_t *source, const wchar_t *target, CopyProgress progress, void *context,
+               uint32_t *error) {
+  char from[kNativePathBytes], to[kNativePathBytes];
+  if (!ToNative(source, from) || !ToNative(target, to)) {
+    errno = ENAMETOOLONG;
+    return Failed(error);
+  }
+  struct stat info, existing;
+  if (stat(to, &existing) == 0 && (existing.st_mode & 0222) == 0) {
+    errno = EACCES;
+    return Failed(error);
+  }
+  int in = open(from, O_RDONLY | O_CLOEXEC);
+  if (in < 0) return Failed(error);
+  if (fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (errno == 0 || S_ISDIR(info.st_mode)) errno = EISDIR;
+    int saved = errno;
+    close(in);
+    errno = saved;
+    return Failed(error);
+  }
+  int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (out < 0) {
+    int saved = errno;
+    close(in);
+    errno = saved;
+    return Failed(error);
+  }
+  bool copied = CopyBytes(in, out, progress, context);
+  int saved = errno;
+  if (copied && fchmod(out, info.st_mode & 07777) != 0) copied = false, saved = errno;
+  if (close(out) != 0 && copied) copied = false, saved = errno;
+  close(in);
+  if (!copied && saved == ECANCELED) unlink(to);
+  errno = saved;
+  return copied ? 1 : Failed(error);
+}
+
+int SystemMove(const wchar_t *source, const wchar_t *target, uint32_t *error) {
+  char from[kNativePathBytes], to[kNativePathBytes];
+  if (!ToNative(source, from) || !ToNative(target, to)) {
+    errno = ENAMETOOLONG;
+    return Failed(error);
+  }
+  return rename(from, to) == 0 ? 1 : Failed(error);
+}
+
+int SystemDelete(const wchar_t *path, uint32_t *error) {
+  char native[kNativePathBytes];
+  if (!ToNative(path, native)) {
+    errno = ENAMETOOLONG;
+    return Failed(error);
+  }
+  return unlink(native) == 0 ? 1 : Failed(error);
+}
+
+int SystemGetAttributes(const wchar_t *path, uint32_t *attributes) {
+  char native[kNativePathBytes];
+  struct stat info;
+  if (!ToNative(path, native) || stat(native, &info) != 0) return 0;
+  if (S_ISDIR(info.st_mode)) {
+    *attributes = kAttributeDirectory;
+  } else {
+    *attributes = kAttributeArchive | ((info.st_mode & 0222) == 0 ? kAttributeReadOnly : 0);
+  }
+  return 1;
+}
+
+// Only the read-only bit has a POSIX meaning: no write permission for anyone.
+int SystemSetAttributes(const wchar_t *path, uint32_t attributes, uint32_t *error) {
+  char native[kNativePathBytes];
+  struct stat info;
+  if (!ToNative(path, native)) {
+    errno = ENAMETOOLONG;
+    return Failed(error);
+  }
+  if (stat(native, &info) != 0) return Failed(error);
+  mode_t mode = info.st_mode & 07777;
+  if (attributes & kAttributeReadOnly)
+    mode &= ~mode_t{0222};
+  else if ((mode & 0222) == 0)
+    mode |= 0200;
+  return chmod(native, mode) == 0 ? 1 : Failed(error);
+}
+
+int SystemReadIdentity(const wchar_t *path, FileIdentity *identity, uint32_t *error) {
+  char native[kNativePathBytes];
+  struct stat info;
+  if (!ToNative(path, native)) {
+    errno = ENAMETOOLONG;
+    return Failed(error);
+  }
+  if (stat(native, &info) != 0) return Failed(error);
+  identity->volume = static_cast<uint64_t>(info.st_dev);
+  identity->index = static_cast<uint64_t>(info.st_ino);
+  return 1;
+}
+
+// The device of path, or of the nearest folder above it that exists.
+bool DeviceOf(const wchar_t *path, dev_t *device) {
+  char native[kNativePathBytes];
+  if (!ToNative(path, native) || native[0] == 0) return false;
+  std::string at = native;
+  for (int depth = 0; depth < 4096; ++depth) {
+    struct stat info;
+    if (stat(at.c_str(), &info) == 0) {
+      *device = info.st_dev;
+      return true;
+    }
+    size_t slash = at.find_last_of('/');
+    if (slash == std::string::npos) return false;
+    at.resize(slash == 0 ? 1 : slash);
+  }
+  return false;
+}
+
+int SystemSameVolume(const wchar_t *a, const wchar_t *b) {
+  dev_t first, second;
+  return DeviceOf(a, &first) && DeviceOf(b, &second) && first == second ? 1 : 0;
+}
+
+// The mount point: the highest folder above path on path's own device.
+int SystemVolumeRoot(const wchar_t *path, wchar_t (&root)[kPathBufferChars]) {
+  char native[kNativePathBytes];
+  dev_t device;
+  if (!ToNative(path, native) || native[0] != '/' || !DeviceOf(path, &device)) return 0;
+  std::string at = native;
+  while (at.size() > 1) {
+    size_t slash = at.find_last_of('/');
+    std::string up = at.substr(0, slash == 0 ? 1 : slash);
+    struct stat info;
+    if (stat(up.c_str(), &info) == 0 && info.st_dev != device) break;
+    at = up;
+  }
+  if (at.back() != '/') at.push_back('/');
+  return Utf8ToWide(at.c_str(), root, kPathBufferChars) < kPathBufferChars ? 1 : 0;
+}
+
+int SystemMakeFolders(const wchar_t *path, uint32_t *error) {
+  char native[kNativePathBytes];
+  if (!ToNative(path, native) || native[0] == 0) {
+    errno = ENAMETOOLONG;
+    return Failed(error);
+  }
+  for (char *p = native + 1;; ++p) {
+    if (*p != '/' && *p != 0) continue;
+    char kept = *p;
+    *p = 0;
+    if (mkdir(native, 0777) != 0 && errno != EEXIST) return Failed(error);
+    *p = kept;
+    if (kept == 0) break;
+  }
+  struct stat info;
+  if (stat(native, &info) != 0) return Failed(error);
+  if (!S_ISDIR(info.st_mode)) {
+    errno = ENOTDIR;
+    return Failed(error);
+  }
+  return 1;
+}
+
+} // namespace
+
+FileCalls SystemFileCalls() {
+  return {SystemCopy,          SystemMove,         SystemDelete,     SystemGetAttributes,
+          SystemSetAttributes, SystemReadIdentity, LookUpEntry,      PathExists,
+          SystemSameVolume,    SystemVolumeRoot,   SystemMakeFolders};
+}
+
+} // namespace platform

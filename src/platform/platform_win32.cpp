@@ -230,3 +230,94 @@ int ErrorStreamIsTerminal() {
 }
 
 } // namespace platform
+
+// ---- Changing files ---------------------------------------------------------------------------
+#include <shlobj.h>
+
+namespace platform {
+namespace {
+
+struct CopyRoutineData {
+  CopyProgress progress;
+  void *context;
+};
+
+DWORD CALLBACK CopyRoutine(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER,
+                           DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
+  const CopyRoutineData *routine = static_cast<const CopyRoutineData *>(data);
+  if (routine->progress == nullptr) return PROGRESS_CONTINUE;
+  int stop = routine->progress(routine->context, static_cast<uint64_t>(transferred.QuadPart));
+  return stop ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
+}
+
+int Result(BOOL done, uint32_t *error) {
+  if (!done && error != nullptr) *error = GetLastError();
+  return done ? 1 : 0;
+}
+
+int SystemCopy(const wchar_t *source, const wchar_t *target, CopyProgress progress, void *context,
+               uint32_t *error) {
+  CopyRoutineData data{progress, context};
+  return Result(CopyFileExW(source, target, CopyRoutine, &data, nullptr, 0), error);
+}
+
+int SystemMove(const wchar_t *source, const wchar_t *target, uint32_t *error) {
+  return Result(MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING), error);
+}
+
+int SystemDelete(const wchar_t *path, uint32_t *error) {
+  return Result(DeleteFileW(path), error);
+}
+
+int SystemGetAttributes(const wchar_t *path, uint32_t *attributes) {
+  DWORD found = GetFileAttributesW(path);
+  if (found == INVALID_FILE_ATTRIBUTES) return 0;
+  *attributes = found;
+  return 1;
+}
+
+int SystemSetAttributes(const wchar_t *path, uint32_t attributes, uint32_t *error) {
+  return Result(SetFileAttributesW(path, attributes), error);
+}
+
+// Opened for no data access and shared every way, so a file that another program holds open
+// without sharing can still be identified.
+int SystemReadIdentity(const wchar_t *path, FileIdentity *identity, uint32_t *error) {
+  HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Result(FALSE, error);
+  BY_HANDLE_FILE_INFORMATION info;
+  BOOL read = GetFileInformationByHandle(file, &info);
+  if (!read && error != nullptr) *error = GetLastError();
+  CloseHandle(file);
+  if (!read) return 0;
+  identity->volume = info.dwVolumeSerialNumber;
+  identity->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return 1;
+}
+
+int SystemSameVolume(const wchar_t *a, const wchar_t *b) {
+  return PathIsSameRootW(a, b) ? 1 : 0;
+}
+
+int SystemVolumeRoot(const wchar_t *path, wchar_t (&root)[kPathBufferChars]) {
+  lstrcpynW(root, path, kPathBufferChars);
+  return PathStripToRootW(root) ? 1 : 0;
+}
+
+int SystemMakeFolders(const wchar_t *path, uint32_t *error) {
+  int result = SHCreateDirectoryExW(nullptr, path, nullptr);
+  if (result == ERROR_SUCCESS) return 1;
+  if (error != nullptr) *error = static_cast<uint32_t>(result);
+  return 0;
+}
+
+} // namespace
+
+FileCalls SystemFileCalls() {
+  return {SystemCopy,          SystemMove,         SystemDelete,     SystemGetAttributes,
+          SystemSetAttributes, SystemReadIdentity, LookUpEntry,      PathExists,
+          SystemSameVolume,    SystemVolumeRoot,   SystemMakeFolders};
+}
+
+} // namespace platform
