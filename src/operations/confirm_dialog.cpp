@@ -3,8 +3,6 @@
 #include "resources/resource.h"
 #include "shell/shell_state.h"
 
-wchar_t g_operationText[kMessageChars];
-
 namespace {
 
 bool IsAnswerButton(WORD id) {
@@ -12,9 +10,9 @@ bool IsAnswerButton(WORD id) {
          id == kAnswerSkipAll || id == kAnswerCancel;
 }
 
-BOOL OnInitDialog(HWND dialog) {
-  HWND text = CreateWindowExW(WS_EX_STATICEDGE, L"STATIC", g_operationText, WS_CHILD | WS_VISIBLE,
-                              10, 12, 480, 170, dialog, nullptr, g_shell.instance, nullptr);
+BOOL OnInitDialog(HWND dialog, const wchar_t *question) {
+  HWND text = CreateWindowExW(WS_EX_STATICEDGE, L"STATIC", question, WS_CHILD | WS_VISIBLE, 10, 12,
+                              480, 170, dialog, nullptr, g_shell.instance, nullptr);
   if (text != nullptr && g_shell.monoFont != nullptr)
     SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(g_shell.monoFont), FALSE);
   return TRUE; // the system sets the focus
@@ -22,10 +20,10 @@ BOOL OnInitDialog(HWND dialog) {
 
 } // namespace
 
-INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
   case WM_INITDIALOG:
-    return OnInitDialog(dialog);
+    return OnInitDialog(dialog, reinterpret_cast<const wchar_t *>(lParam));
   case WM_COMMAND:
     if (!IsAnswerButton(LOWORD(wParam))) return FALSE;
     EndDialog(dialog, LOWORD(wParam));
@@ -35,10 +33,8 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
   }
 }
 
-ConfirmAnswer AskConfirm(ConfirmAnswer &answer) {
-  if (answer == kAnswerCancel || answer == kAnswerYesToAll || answer == kAnswerSkipAll)
-    return answer;
-  answer = static_cast<ConfirmAnswer>(DialogBoxParamW(
-      g_shell.instance, MAKEINTRESOURCEW(IDD_CONFIRM), g_shell.mainWindow, ConfirmDialogProc, 0));
-  return answer;
+ConfirmAnswer AskConfirm(HWND owner, const wchar_t *question) {
+  INT_PTR result = DialogBoxParamW(g_shell.instance, MAKEINTRESOURCEW(IDD_CONFIRM), owner,
+                                   ConfirmDialogProc, reinterpret_cast<LPARAM>(question));
+  return result > 0 ? static_cast<ConfirmAnswer>(result) : kAnswerNone;
 }

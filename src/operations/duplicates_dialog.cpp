@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "catalogue/duplicate_rows.h"
+#include "window_services/long_task.h"
 #include "resources/resource.h"
 #include "shell/shell_state.h"
 #include "shell/window_helpers.h"
@@ -111,11 +112,11 @@ INT_PTR CALLBACK DuplicatesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
   case WM_COMMAND:
     if (LOWORD(wParam) == IDC_BACKUP_DUPLICATES)
       BackupDuplicates();
-    else
+    else if (!LongTaskRunning()) // the run holds this list's records
       EndDialog(dialog, 1);
     return TRUE;
   case WM_CLOSE:
-    EndDialog(dialog, 1);
+    if (!LongTaskRunning()) EndDialog(dialog, 1);
     return TRUE;
   case WM_DESTROY:
     g_duplicatesList = nullptr;

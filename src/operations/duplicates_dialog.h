@@ -17,5 +17,5 @@ void AddDuplicateRow(MediaRecord *record, int checked);
 void UpdateDuplicateRow(int row, const MediaRecord *record);
 
 // "Backup Duplicates": moves every checked row's file into "AVID_Duplicated_Media_" at the
-// root of its own drive.
+// root of its own drive; refused while another long task runs.
 void BackupDuplicates();

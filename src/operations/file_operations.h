@@ -1,21 +1,24 @@
-// Copy, move and delete of the media files behind the Files list's selected rows.
+// Copy (F5), move (F6) and delete (F8) of the media files behind a list's selected rows:
+// the program's windows around the file operations of the core. The caller runs each as a
+// long task (window_services/long_task.h).
 #pragma once
 
 #include <windows.h>
 
-void CopySelectedFiles();   // F5
-void MoveSelectedFiles();   // F6
-void DeleteSelectedFiles(); // F8
+#include <cstdint>
 
-// The progress routine given to the file copy: the bytes copied so far go to the item bar.
-DWORD CALLBACK FileCopyProgress(LARGE_INTEGER totalSize, LARGE_INTEGER transferred,
-                                LARGE_INTEGER streamSize, LARGE_INTEGER streamTransferred,
-                                DWORD streamNumber, DWORD reason, HANDLE source, HANDLE target,
-                                LPVOID data);
+#include "catalogue/media_record.h"
 
-// Every media file copy goes through this routine, CopyFileExW unless a test puts its own
-// in place (to fail a copy part-way, which the system's copy cannot be made to do on
-// every platform). Returns the routine that was in place; null restores CopyFileExW.
-using CopyFileRoutine = BOOL(WINAPI *)(LPCWSTR source, LPCWSTR target, LPPROGRESS_ROUTINE progress,
-                                       LPVOID data, LPBOOL cancel, DWORD flags);
-CopyFileRoutine SetCopyFileRoutine(CopyFileRoutine routine);
+// The rows a run works on, from the list that holds them, in list order: each row's index
+// and record (none for a row without one), and how the list shows a row again after its
+// record changed.
+struct SelectedRows {
+  const int *rows;
+  MediaRecord *const *records;
+  uint32_t count;
+  void (*showRow)(int row, const MediaRecord *record);
+};
+
+void CopySelectedFiles(const SelectedRows &selection);
+void MoveSelectedFiles(const SelectedRows &selection);
+void DeleteSelectedFiles(const SelectedRows &selection);

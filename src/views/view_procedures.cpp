@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "operations/file_operations.h"
 #include "resources/resource.h"
 #include "platform/platform.h"
@@ -13,6 +15,7 @@
 #include "views/drop_targets.h"
 #include "views/files_commands.h"
 #include "views/files_list.h"
+#include "views/list_helpers.h"
 #include "views/projects_list.h"
 #include "window_services/long_task.h"
 
@@ -65,10 +68,19 @@ bool RefusedCommand(WORD command) {
   return name != nullptr && RefusedWhileBusy(name);
 }
 
-// The file operations run as long tasks.
-void RunFileOperation(WORD command, void (*operation)()) {
+// The file operations run as long tasks over the Files list's selected rows, in list order.
+void RunFileOperation(WORD command, void (*operation)(const SelectedRows &selection)) {
   LongTask task(WorkName(command));
-  if (!task.refused) operation();
+  if (task.refused) return;
+  std::vector<int> rows;
+  std::vector<MediaRecord *> records;
+  for (int row = -1; rows.size() < static_cast<size_t>(ListRowCount(g_shell.filesList));) {
+    row = ListView_GetNextItem(g_shell.filesList, row, LVNI_SELECTED);
+    if (row < 0) break;
+    rows.push_back(row);
+    records.push_back(FilesListRecord(row));
+  }
+  operation({rows.data(), records.data(), static_cast<uint32_t>(rows.size()), SetRecordRowTexts});
 }
 
 // Returns true when the command was consumed.

@@ -1,262 +1,278 @@
-// Copy, move and delete runs over real files, with the questions answered as a user would.
-// After each run every source's media still exists, at its place or at its target.
+// The keys F5, F6 and F8 and the duplicate finder's "Backup Duplicates" reach the core's
+// runs (whose own rules are tested natively, tests/fileops) with the Files list's
+// selection or the finder's rows, the questions of dialog 105, the progress window and
+// the rows shown again. A helper thread answers the questions.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/database_discovery.h"
+#include "catalogue/media_linking.h"
+#include "fileops/file_operations.h"
+#include "operations/duplicates_dialog.h"
 #include "operations/file_operations.h"
+#include "platform/platform.h"
+#include "resources/resource.h"
+#include "shell/window_helpers.h"
+#include "support/demo_drive.h"
+#include "support/scratch_dir.h"
+#include "support/started_shell.h"
+#include "views/files_list.h"
+#include "window_services/test_seams.h"
 
-#include "operations/confirm_dialog.h"
-#include "operations_fixture.h"
-
-namespace operations_test {
 namespace {
 
-class CopyMoveDeleteTest : public OperationsTest {};
+namespace fs = std::filesystem;
 
-struct ConflictCase {
-  const char *name;
-  std::vector<int> buttons;
-  size_t questions;
-  bool overwritten[3];
-  bool logged[3]; // a result line for the row
+const fs::path kBackupFolder = L"C:\\AVID_Duplicated_Media_";
+
+std::string ReadAll(const fs::path &file) {
+  std::ifstream in(file, std::ios::binary);
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
+}
+
+// The same folder reached through Wine's drive for the Unix root (Z:), or empty where that
+// drive does not exist.
+std::wstring ThroughZ(const fs::path &windowsPath) {
+  using UnixName = char *(*)(const wchar_t *);
+  auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void *>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char *name = unixName != nullptr ? unixName(windowsPath.wstring().c_str()) : nullptr;
+  if (name == nullptr) return L"";
+  std::string text = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  // Drive C: is the prefix's "dosdevices/c:" link; a colon cannot stand in a Z: path.
+  size_t link = text.find("/dosdevices/c:/");
+  if (link != std::string::npos) text.replace(link, 15, "/drive_c/");
+  std::wstring path = L"Z:";
+  for (char c : text)
+    path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ? path : L"";
+}
+
+// Answers the dialogs that open, one after the other, with the given buttons; whileOpen
+// sees each first. Dialogs beyond the list get Cancel, so a faulty run ends instead of
+// hanging the suite. Finish stops and returns every dialog's texts.
+class Answers {
+public:
+  explicit Answers(std::vector<int> buttons, std::function<void(HWND)> whileOpen = {})
+      : buttons_(std::move(buttons)), whileOpen_(std::move(whileOpen)), thread_([this] {
+          for (; !stop_; Sleep(10)) {
+            HWND dialog = gui::FindDialog();
+            if (dialog == nullptr) continue;
+            texts_.push_back(gui::DialogTexts(dialog));
+            if (whileOpen_) whileOpen_(dialog);
+            int button = texts_.size() <= buttons_.size() ? buttons_[texts_.size() - 1] : IDCANCEL;
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+            while (!stop_ && IsWindow(dialog)) Sleep(5); // the next one is a new dialog
+          }
+        }) {}
+  ~Answers() { Finish(); }
+  const std::vector<std::wstring> &Finish() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return texts_;
+  }
+
+private:
+  std::vector<int> buttons_;
+  std::function<void(HWND)> whileOpen_;
+  std::vector<std::wstring> texts_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
 };
 
-TEST_F(CopyMoveDeleteTest, ThreeConflictsFollowTheAnswers) {
-  const ConflictCase cases[] = {
-      {"yes, skip, yes", {kAnswerYes, kAnswerSkipFile, kAnswerYes}, 3, {1, 0, 1}, {1, 1, 1}},
-      {"yes to all", {kAnswerYesToAll}, 1, {1, 1, 1}, {1, 1, 1}},
-      {"skip, then skip all", {kAnswerSkipFile, kAnswerSkipAll}, 2, {0, 0, 0}, {1, 1, 1}},
-      {"cancel at the second", {kAnswerYes, kAnswerCancel}, 2, {1, 0, 0}, {1, 1, 0}},
-  };
-  const wchar_t *names[] = {L"a.omf", L"b.omf", L"c.omf"};
-  for (const ConflictCase &c : cases) {
-    SCOPED_TRACE(c.name);
-    TearDown();
-    SetUp();
-    std::string fresh[3], old[3];
-    for (int i = 0; i < 3; ++i) {
-      fresh[i] = Media(("new" + std::to_string(i)).c_str());
-      old[i] = Media(("old" + std::to_string(i)).c_str(), 100);
-      AddMedia(source.wstring(), names[i], fresh[i]);
-      ASSERT_TRUE(WriteText(target / names[i], old[i]));
+std::wstring g_targetFolder;
+
+bool ChooseTargetFolder(HWND, wchar_t *path, size_t capacity) {
+  if (g_targetFolder.size() >= capacity) return false;
+  std::wcscpy(path, g_targetFolder.c_str());
+  return true;
+}
+
+class OperationsTest : public testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(IsWindow(StartedShell())) << "start-up failed";
+    ASSERT_FALSE(scratch.path.empty());
+    source = scratch.path / "source";
+    target = scratch.path / "target";
+    fs::create_directories(target);
+    g_targetFolder = target.wstring();
+    previousBrowser = SetFolderBrowser(ChooseTargetFolder);
+    logMark = gui::ListBoxLines(ConsoleListBox()).size();
+  }
+  void TearDown() override {
+    if (finder != nullptr) DestroyWindow(finder);
+    SetFolderBrowser(previousBrowser);
+    ClearFilesList();
+    g_catalogue.ClearCatalogue();
+    std::error_code ec;
+    fs::remove_all(kBackupFolder, ec);
+  }
+
+  // Writes a media file and stores its record as a scan would make it; with selected, the
+  // record is listed and selected in the Files list.
+  MediaRecord *Add(const fs::path &file, const std::string &bytes, uint32_t mediaId,
+                   bool selected = false) {
+    fs::create_directories(file.parent_path());
+    EXPECT_TRUE(WriteFileBytes(file, bytes.data(), bytes.size()));
+    platform::FindData found{};
+    EXPECT_TRUE(platform::LookUpEntry(file.wstring().c_str(), &found));
+    MediaRecord r{};
+    std::wcsncpy(r.folder, file.parent_path().wstring().c_str(), kPathChars - 1);
+    std::wcsncpy(r.fileName, file.filename().wstring().c_str(), kPathChars - 1);
+    std::wcscpy(r.project, L"P");
+    r.size = found.size;
+    r.attributes = found.attributes;
+    r.created = found.created;
+    r.mediaId = MobKey{mediaId, mediaId != 0 ? 0x060A2B34u : 0u};
+    r.linked = 1;
+    MediaRecord *stored = g_catalogue.records.Insert(&r);
+    if (selected) {
+      AddRecordToFilesList(stored);
+      ListView_SetItemState(g_shell.filesList, ListView_GetItemCount(g_shell.filesList) - 1,
+                            LVIS_SELECTED, LVIS_SELECTED);
     }
-    Answers answers(c.buttons);
-    CopySelectedFiles();
-    const std::vector<std::wstring> &asked = answers.Finish();
-    EXPECT_EQ(asked.size(), c.questions);
-    if (!asked.empty()) {
-      EXPECT_NE(asked[0].find(L"Are you sure to OVERWRITE\n\nFile:\n " + In(target, names[0]) +
-                              L"\n\n With File:\n " + In(source, names[0])),
-                std::wstring::npos);
-    }
-    for (int i = 0; i < 3; ++i) {
-      EXPECT_EQ(ReadAll(source / names[i]), fresh[i]) << i; // a copy never touches its source
-      EXPECT_EQ(ReadAll(target / names[i]), c.overwritten[i] ? fresh[i] : old[i]) << i;
-      bool logged = LogCount(L"Copied::" + In(source, names[i])) +
-                        LogCount(L"Skipped::" + In(source, names[i])) ==
-                    1;
-      EXPECT_EQ(logged, c.logged[i]) << i;
-      EXPECT_EQ(LogCount(L"Copied::" + In(source, names[i])), c.overwritten[i] ? 1u : 0u) << i;
-    }
+    return stored;
   }
-}
-
-TEST_F(CopyMoveDeleteTest, SkipAllLogsEverySkippedConflict) {
-  for (const wchar_t *name : {L"a.omf", L"b.omf", L"c.omf"}) {
-    AddMedia(source.wstring(), name, Media("src"));
-    ASSERT_TRUE(WriteText(target / name, "old"));
+  static void Command(WORD command) {
+    SendMessageW(g_shell.filesList, WM_COMMAND, MAKEWPARAM(command, 0), 0);
   }
-  Answers answers({kAnswerSkipAll});
-  MoveSelectedFiles();
-  EXPECT_EQ(answers.Finish().size(), 1u);
-  EXPECT_EQ(LogCount(L"QEL::Move::Skipping"), 3u);
-  EXPECT_EQ(LogCount(L"QEL::Move::Overwriting"), 0u);
-  EXPECT_EQ(ReadAll(source / "c.omf"), Media("src"));
-}
-
-TEST_F(CopyMoveDeleteTest, ReadOnlyTargetIsOverwrittenOnYes) {
-  AddMedia(source.wstring(), L"a.omf", Media("new"));
-  ASSERT_TRUE(WriteText(target / "a.omf", "old"));
-  SetFileAttributesW((target / "a.omf").c_str(), FILE_ATTRIBUTE_READONLY);
-  Answers answers({kAnswerYes});
-  CopySelectedFiles();
-  EXPECT_EQ(answers.Finish().size(), 1u);
-  EXPECT_EQ(ReadAll(target / "a.omf"), Media("new"));
-  EXPECT_EQ(LogCount(L"QEL::Copy::Overwriting"), 1u);
-  EXPECT_EQ(LogCount(L"Copied::" + In(source, L"a.omf")), 1u);
-}
-
-TEST_F(CopyMoveDeleteTest, OneFileUnderTwoPathsIsNeverDeleted) {
-  std::wstring aliasFolder = ThroughZ(source);
-  if (aliasFolder.empty()) GTEST_SKIP() << "no second drive letter for the same folder";
-  // The record names the file through Z:, the chosen folder is the same one through C:.
-  MediaRecord *record = AddMedia(aliasFolder, L"a.omf", Media("only"));
-  g_targetFolder = source.wstring();
-  {
-    Answers answers({kAnswerYesToAll});
-    CopySelectedFiles();
-    EXPECT_EQ(answers.Finish().size(), 0u) << "no overwrite question for the file itself";
+  // The finder as the main window opens it, but modeless so that the test can drive it.
+  void OpenFinder() {
+    finder = CreateDialogParamW(g_shell.instance, MAKEINTRESOURCEW(IDD_DUPLICATES),
+                                g_shell.mainWindow, DuplicatesDialogProc, 0);
+    ASSERT_NE(g_duplicatesList, nullptr);
   }
-  EXPECT_EQ(LogCount(L"QEL::Copy::Can not copy file to itself"), 1u);
-  {
-    Answers answers({kAnswerYesToAll});
-    MoveSelectedFiles();
-    EXPECT_EQ(answers.Finish().size(), 0u);
+  static std::wstring Cell(int row, int column) {
+    return gui::ListViewText(g_duplicatesList, row, column);
   }
-  EXPECT_EQ(LogCount(L"QEL::Move::Source and Target are equal"), 1u);
-  EXPECT_EQ(LogCount(L"Skipped::" + aliasFolder + L"\\a.omf"), 2u);
-  EXPECT_EQ(ReadAll(source / "a.omf"), Media("only"));
-  EXPECT_NE(record->attributes, 0u);
-}
-
-TEST_F(CopyMoveDeleteTest, CopyOntoItselfIsSkipped) {
-  AddMedia(source.wstring(), L"a.omf", Media("x"));
-  g_targetFolder = source.wstring();
-  CopySelectedFiles();
-  EXPECT_EQ(LogCount(L"QEL::Copy::Can not copy file to itself"), 1u);
-  EXPECT_EQ(LogCount(L"Skipped::" + In(source, L"a.omf")), 1u);
-  EXPECT_EQ(ReadAll(source / "a.omf"), Media("x"));
-}
-
-TEST_F(CopyMoveDeleteTest, DeleteAsksTheReadOnlyQuestionSeparately) {
-  MediaRecord *first = AddMedia(source.wstring(), L"r1.omf", "1", FILE_ATTRIBUTE_READONLY);
-  MediaRecord *second = AddMedia(source.wstring(), L"r2.omf", "2", FILE_ATTRIBUTE_READONLY);
-  MediaRecord *plain = AddMedia(source.wstring(), L"n.omf", "3");
-  // "Yes to All" on the delete question leaves the read-only question to be asked per file.
-  Answers answers({kAnswerYesToAll, kAnswerYes, kAnswerSkipFile});
-  DeleteSelectedFiles();
-  const std::vector<std::wstring> &asked = answers.Finish();
-  ASSERT_EQ(asked.size(), 3u);
-  EXPECT_NE(asked[1].find(L"FILE_ATTRIBUTE_READONLY"), std::wstring::npos);
-  EXPECT_NE(asked[2].find(L"r2.omf\n\nFILE_ATTRIBUTE_READONLY"), std::wstring::npos);
-  EXPECT_FALSE(fs::exists(source / "r1.omf"));
-  EXPECT_EQ(ReadAll(source / "r2.omf"), "2");
-  EXPECT_FALSE(fs::exists(source / "n.omf"));
-  EXPECT_EQ(first->attributes, 0u);
-  EXPECT_NE(second->attributes, 0u);
-  EXPECT_EQ(plain->attributes, 0u);
-  EXPECT_EQ(gui::ListViewText(g_shell.filesList, 0, 2), L"Not Exist");
-  EXPECT_EQ(LogCount(L"Skipped::" + In(source, L"r2.omf")), 1u);
-}
-
-TEST_F(CopyMoveDeleteTest, DeleteSkipAllOnReadOnlyStillAsksTheDeleteQuestion) {
-  AddMedia(source.wstring(), L"r1.omf", "1", FILE_ATTRIBUTE_READONLY);
-  AddMedia(source.wstring(), L"r2.omf", "2", FILE_ATTRIBUTE_READONLY);
-  Answers answers({kAnswerYes, kAnswerSkipAll, kAnswerYes});
-  DeleteSelectedFiles();
-  EXPECT_EQ(answers.Finish().size(), 3u);
-  EXPECT_EQ(ReadAll(source / "r1.omf"), "1");
-  EXPECT_EQ(ReadAll(source / "r2.omf"), "2");
-}
-
-TEST_F(CopyMoveDeleteTest, SourceHeldOpenStopsTheRun) {
-  AddMedia(source.wstring(), L"a.omf", Media("a"));
-  AddMedia(source.wstring(), L"b.omf", Media("b"));
-  HANDLE held = CreateFileW(In(source, L"a.omf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  CopySelectedFiles();
-  CloseHandle(held);
-  EXPECT_TRUE(LogHas(L"QEL::Copy::CopyFileEx : error 32:"));
-  EXPECT_EQ(LogCount(L"Skipped::" + In(source, L"a.omf")), 1u);
-  EXPECT_FALSE(LogHas(L"Copied::"));
-  EXPECT_FALSE(fs::exists(target / "a.omf"));
-  EXPECT_FALSE(fs::exists(target / "b.omf")) << "the run stops after the failed row";
-  EXPECT_EQ(ReadAll(source / "a.omf"), Media("a"));
-}
-
-// Writes part of the target, then fails as a copy cancelled by the user does.
-BOOL WINAPI AbortedCopy(LPCWSTR, LPCWSTR target, LPPROGRESS_ROUTINE, LPVOID, LPBOOL, DWORD) {
-  WriteText(fs::path(target), "partial");
-  SetLastError(ERROR_REQUEST_ABORTED);
-  return FALSE;
-}
-
-TEST_F(CopyMoveDeleteTest, AbortedCopyLeavesNoPartialTarget) {
-  for (auto run : {CopySelectedFiles, MoveSelectedFiles}) {
-    TearDown();
-    SetUp();
-    g_targetFolder = ThroughZ(target); // another drive letter, so a move copies too
-    if (g_targetFolder.empty()) g_targetFolder = target.wstring();
-    AddMedia(source.wstring(), L"a.omf", Media("a"));
-    AddMedia(source.wstring(), L"b.omf", Media("b"));
-    CopyFileRoutine previous = SetCopyFileRoutine(AbortedCopy);
-    run();
-    SetCopyFileRoutine(previous);
-    EXPECT_TRUE(LogHas(L"QEL::Copy::CopyFileEx : error 1235:") ||
-                LogHas(L"QEL::Move(CopyFileEx) : error 1235:"));
-    EXPECT_TRUE(LogHas(L"QEL::Copy::Removed incomplete target::") ||
-                LogHas(L"QEL::Move::Removed incomplete target::"));
-    EXPECT_FALSE(fs::exists(target / "a.omf"));
-    EXPECT_FALSE(fs::exists(target / "b.omf"));
-    EXPECT_EQ(ReadAll(source / "a.omf"), Media("a"));
-    EXPECT_EQ(ReadAll(source / "b.omf"), Media("b"));
-    EXPECT_FALSE(LogHas(L"Skipped::" + In(source, L"b.omf")));
+  static fs::path PathOf(int row) { return fs::path(Cell(row, 3)) / Cell(row, 1); }
+  // How many console lines written since the test began start with prefix.
+  size_t LogCount(const std::wstring &prefix) const {
+    std::vector<std::wstring> lines = gui::ListBoxLines(ConsoleListBox());
+    size_t n = 0;
+    for (size_t i = logMark; i < lines.size(); ++i) n += lines[i].rfind(prefix, 0) == 0;
+    return n;
   }
-}
 
-int g_copies = 0;
-BOOL WINAPI CountedCopy(LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE progress, LPVOID data,
-                        LPBOOL cancel, DWORD flags) {
-  ++g_copies;
-  return CopyFileExW(from, to, progress, data, cancel, flags);
-}
+  ScratchDir scratch;
+  fs::path source, target;
+  FolderBrowser previousBrowser = nullptr;
+  size_t logMark = 0;
+  HWND finder = nullptr;
+};
 
-TEST_F(CopyMoveDeleteTest, MoveAcrossDrivesCopiesWithinOneRenames) {
-  std::wstring otherDrive = ThroughZ(target);
-  if (otherDrive.empty()) GTEST_SKIP() << "no second drive letter";
-  MediaRecord *a = AddMedia(source.wstring(), L"a.omf", Media("a"));
-  CopyFileRoutine previous = SetCopyFileRoutine(CountedCopy);
-  g_copies = 0;
-  g_targetFolder = otherDrive;
-  MoveSelectedFiles();
-  EXPECT_EQ(g_copies, 1);
-  EXPECT_EQ(ReadAll(target / "a.omf"), Media("a"));
-  EXPECT_FALSE(fs::exists(source / "a.omf"));
+TEST_F(OperationsTest, EachKeyRunsItsOperationOverTheSelection) {
+  MediaRecord *a = Add(source / "a.omf", "new a", 0, true);
+  ASSERT_TRUE(WriteFileBytes(target / "a.omf", "old", 3));
+  Answers copyAnswers({kAnswerYes});
+  Command(CMD_COPY);
+  ASSERT_EQ(copyAnswers.Finish().size(), 1u);
+  EXPECT_NE(copyAnswers.Finish()[0].find(L"OVERWRITE\n\nFile:\n " + (target / "a.omf").wstring()),
+            std::wstring::npos);
+  EXPECT_EQ(ReadAll(target / "a.omf"), "new a");
+  EXPECT_EQ(LogCount(L"Copying Selected Files to:"), 1u);
+  EXPECT_TRUE(IsWindowVisible(g_shell.mainWindow)) << "the main window comes back";
+  g_targetFolder = (scratch.path / "moved").wstring();
+  fs::create_directories(g_targetFolder);
+  Command(CMD_MOVE);
+  EXPECT_EQ(ReadAll(scratch.path / "moved" / "a.omf"), "new a");
   EXPECT_EQ(a->attributes, 0u);
   EXPECT_EQ(gui::ListViewText(g_shell.filesList, 0, 2), L"Not Exist");
-  EXPECT_EQ(std::wstring(a->folder), source.wstring()) << "the record keeps its folder";
-
   ClearFilesList();
-  AddMedia(source.wstring(), L"b.omf", Media("b"));
-  g_copies = 0;
-  g_targetFolder = target.wstring();
-  MoveSelectedFiles();
-  SetCopyFileRoutine(previous);
-  EXPECT_EQ(g_copies, 0) << "a move within one drive is a rename";
-  EXPECT_EQ(ReadAll(target / "b.omf"), Media("b"));
-  EXPECT_EQ(LogCount(L"Moved::" + In(source, L"b.omf")), 1u);
+  MediaRecord *b = Add(source / "b.omf", "b", 0, true);
+  Answers deleteAnswers({kAnswerYes});
+  Command(CMD_DELETE);
+  EXPECT_EQ(deleteAnswers.Finish().size(), 1u);
+  EXPECT_FALSE(fs::exists(source / "b.omf"));
+  EXPECT_EQ(b->attributes, 0u);
+  EXPECT_EQ(LogCount(L"Deleted::" + (source / "b.omf").wstring()), 1u);
 }
 
-TEST_F(CopyMoveDeleteTest, PathsThatDoNotFitAreSkipped) {
-  AddMedia(source.wstring(), L"a.omf", Media("a"));
-  std::wstring deep = target.wstring() + L"\\" + std::wstring(255 - target.wstring().size(), L'd');
-  g_targetFolder = deep;
-  CopySelectedFiles();
-  EXPECT_EQ(LogCount(L"QEL::Copy::Path too long::" + deep + L"\\a.omf"), 1u);
-  EXPECT_EQ(LogCount(L"Skipped::" + In(source, L"a.omf")), 1u);
-  EXPECT_TRUE(fs::is_empty(target));
-}
-
-// Disabled: under Wine this run hangs waiting for the answer to the cancel question (the
-// question box opens over the progress window, which another thread owns); to be investigated.
-TEST_F(CopyMoveDeleteTest, KeyPressedDuringTheRunAsksToStop) {
-  AddMedia(source.wstring(), L"a.omf", Media("a"));
-  AddMedia(source.wstring(), L"b.omf", Media("b"));
+TEST_F(OperationsTest, KeyPressedDuringTheRunAsksToStop) {
+  Add(source / "a.omf", "a", 0, true);
+  Add(source / "b.omf", "b", 0, true);
   // A key pressed while the run works is found by the run before its next row.
   PostMessageW(g_shell.mainWindow, WM_KEYDOWN, VK_SPACE, 0);
-  Answers answers({IDYES}, L"Do you want to cancel current task?");
-  DeleteSelectedFiles();
-  EXPECT_EQ(answers.Finish().size(), 1u);
-  EXPECT_EQ(Log(), std::vector<std::wstring>{L"Deleting Selected Files:"});
+  Answers answers({IDYES});
+  Command(CMD_DELETE);
+  ASSERT_EQ(answers.Finish().size(), 1u);
+  EXPECT_NE(answers.Finish()[0].find(L"Do you want to cancel current task?"), std::wstring::npos);
+  EXPECT_EQ(LogCount(L""), 1u) << "only the run's first line";
   EXPECT_TRUE(fs::exists(source / "a.omf"));
   EXPECT_TRUE(IsWindowVisible(g_shell.mainWindow)) << "the main window comes back";
 }
 
-TEST_F(CopyMoveDeleteTest, NoSelectionOrNoFolderTouchesNothing) {
-  AddMedia(source.wstring(), L"a.omf", Media("a"));
-  g_targetFolder.clear(); // the folder browser is cancelled
-  CopySelectedFiles();
-  EXPECT_TRUE(Log().empty());
-  EXPECT_TRUE(IsWindowVisible(g_shell.mainWindow));
+// While a backup waits on its question, the finder can neither start a second file
+// operation nor close: the run holds the list's records.
+TEST_F(OperationsTest, NoSecondBackupWhileTheFirstAsks) {
+  Add(source / "k.omf", "k", 7);
+  Add(source / "2" / "x.omf", "k", 7);
+  Link();
+  OpenFinder();
+  ASSERT_EQ(ListView_GetItemCount(g_duplicatesList), 2);
+  fs::create_directories(kBackupFolder);
+  for (const char *name : {"k.omf", "x.omf"}) // whichever is checked meets an earlier backup
+    ASSERT_TRUE(WriteFileBytes(kBackupFolder / name, "earlier", 7));
+  bool finderEnabled = true;
+  Answers answers({kAnswerSkipFile}, [&](HWND) {
+    finderEnabled = IsWindowEnabled(finder);
+    PostMessageW(finder, WM_COMMAND, MAKEWPARAM(IDC_BACKUP_DUPLICATES, BN_CLICKED), 0);
+    PostMessageW(finder, WM_CLOSE, 0, 0);
+    Sleep(300);
+  });
+  gui::Click(GetDlgItem(finder, IDC_BACKUP_DUPLICATES));
+  EXPECT_EQ(answers.Finish().size(), 1u);
+  gui::Pump(50);
+  EXPECT_FALSE(finderEnabled) << "the question is owned by the finder";
+  EXPECT_EQ(LogCount(L"QEL::Backup Duplicates::Refused while Backup Duplicates runs"), 1u);
+  EXPECT_EQ(ReadAll(kBackupFolder / "k.omf") + ReadAll(kBackupFolder / "x.omf"), "earlierearlier");
+  EXPECT_EQ(ReadAll(source / "2" / "x.omf"), "k");
+}
+
+// The demo drive reached by two paths (C: and Wine's Z:) lists every file twice, the
+// keeper's own file among the checked rows. Rows on Z: are unchecked: their backup would
+// go to the root of the host's file system.
+TEST_F(OperationsTest, DriveReachedByTwoPathsKeepsEveryKeepersFile) {
+  fs::path drive = scratch.path / "drive";
+  DemoDriveFacts facts;
+  std::string why;
+  ASSERT_TRUE(WriteDemoDrive(drive, &facts, &why)) << why;
+  std::wstring alias = ThroughZ(drive);
+  if (alias.empty()) GTEST_SKIP() << "no second drive letter for the same folder";
+  ScanFolder(drive.wstring().c_str());
+  ScanFolder(alias.c_str());
+  LoadAll();
+  OpenFinder();
+  int rows = ListView_GetItemCount(g_duplicatesList);
+  for (int row = 0; row < rows; ++row)
+    if (Cell(row, 3).rfind(L"Z:", 0) == 0) ListView_SetCheckState(g_duplicatesList, row, FALSE);
+  Answers answers({kAnswerYesToAll});
+  gui::Click(GetDlgItem(finder, IDC_BACKUP_DUPLICATES));
+  answers.Finish();
+  EXPECT_GT(LogCount(L"QEL::Backup::Same file as the kept copy::"), 0u);
+  int moved = 0;
+  for (int row = 0; row < rows; ++row) {
+    if (Cell(row, 4) != L"Not Exist") continue;
+    ++moved;
+    EXPECT_TRUE(fs::exists(kBackupFolder / Cell(row, 1)));
+    bool stays = false; // some other row of its media ID still has its file in place
+    for (int other = 0; other < rows; ++other)
+      stays = stays || (Cell(other, 0) == Cell(row, 0) && fs::exists(PathOf(other)));
+    EXPECT_TRUE(stays) << "the only copy of " << PathOf(row) << " was moved";
+  }
+  EXPECT_EQ(moved, 0) << "every checked file on C: is also a kept row's file on Z:";
 }
 
 } // namespace
-} // namespace operations_test
