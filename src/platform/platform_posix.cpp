@@ -35,11 +35,15 @@ int CompareCase(const wchar_t *a, const wchar_t *b) {
 FileHandle OpenFileForReading(const wchar_t *path) {
   char utf8[4096];
   if (path == nullptr || WideToUtf8(path, utf8, sizeof utf8) >= sizeof utf8) return kInvalidFile;
-  int fd = open(utf8, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return kInvalidFile;
-  // CreateFileW refuses a folder unless asked for backup semantics; so does this.
+  // Only a regular file is opened: CreateFileW refuses a folder unless asked for backup
+  // semantics, and opening a FIFO or a device could wait for a writer forever or act on the
+  // device. It is looked at first, and again once open (O_NONBLOCK keeps that open from
+  // waiting), in case something else took its place in between.
   struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (stat(utf8, &info) != 0 || !S_ISREG(info.st_mode)) return kInvalidFile;
+  int fd = open(utf8, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return kInvalidFile;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
     return kInvalidFile;
   }
