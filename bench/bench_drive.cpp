@@ -17,9 +17,9 @@ fs::path BenchDataRoot() {
 }
 
 fs::path BenchDrivePath(const BenchDrive &drive) {
-  return BenchDataRoot() / ("drive-" + std::to_string(drive.folders) + "x" +
-                            std::to_string(drive.filesPerFolder) + "-" +
-                            std::to_string(drive.tocEntriesPerMedia));
+  return BenchDataRoot() /
+         ("drive-" + std::to_string(drive.folders) + "x" + std::to_string(drive.filesPerFolder) +
+          "-" + std::to_string(drive.tocEntriesPerMedia));
 }
 
 fs::path BenchMediaFolder(const fs::path &root, uint32_t folder) {

@@ -1,5 +1,7 @@
 #include "catalogue/database_discovery.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -11,6 +13,8 @@
 #include "formats/pmr_file.h"
 #include "inspection/media_file_parser.h"
 #include "platform/platform.h"
+
+int g_matchInNameOrder = 1;
 
 namespace {
 
@@ -88,50 +92,186 @@ void ReadEntries(Catalogue &catalogue, PMRFile &index, MediaFileParser &parser, 
   }
 }
 
+// The facts found on disk for a record; a file that no record of this folder names gets a
+// record of its own (key holds its name and folder).
+void StoreFileFacts(Catalogue &catalogue, MediaRecord *record, MediaRecord &key,
+                    const wchar_t *folder, uint32_t attributes, uint64_t size, uint64_t created) {
+  if (record == nullptr) {
+    // The same name may be listed in other folders too: take the record of this one.
+    record = catalogue.records.Find(&key);
+    while (record != nullptr && platform::CompareNoCase(record->folder, folder) != 0)
+      record = catalogue.records.FindNextEqual();
+  }
+  if (record == nullptr) record = catalogue.records.Insert(&key);
+  if (record != nullptr) {
+    record->attributes = attributes;
+    record->size = size;
+    record->created = created;
+  }
+}
+
+bool IsMediaEntry(const platform::FindData &entry) {
+  return !IsDotEntry(entry.name) && !IsDatabaseName(entry.name) &&
+         (entry.attributes & platform::kAttributeDirectory) == 0;
+}
+
+// Progress of the matching pass, at most every 500 ms; 0 when the user cancels.
+int ReportMatching(Throttle &progress, const wchar_t *folder, const wchar_t *name,
+                   uint64_t matched) {
+  if (!progress.Due()) return 1;
+  wchar_t info[2 * platform::kPathBufferChars + 2];
+  std::swprintf(info, sizeof info / sizeof info[0], L"%ls%lc%ls", folder, platform::kPathSeparator,
+                name);
+  platform::ProgressInfo(info);
+  platform::ProgressItemPos(matched);
+  return platform::PollUserCancel() == 1 ? 0 : 1;
+}
+
+// A media folder's files as listed, so that they can be looked up in name order before they
+// are matched in the listed order: consecutive names meet the same nodes of the records
+// tree, where names in the order of the listing (hash order on many file systems) miss the
+// processor's cache at nearly every level of a large tree.
+struct ListedFile {
+  size_t nameAt; // in the name pool
+  uint32_t attributes;
+  uint64_t size;
+  uint64_t created;
+  MediaRecord *record; // this folder's record of that name before the pass, or none
+};
+
+struct FolderListing {
+  ListedFile *files = nullptr;
+  uint32_t *order = nullptr; // indexes of files by name
+  size_t count = 0, capacity = 0;
+  wchar_t *names = nullptr;
+  size_t used = 0, room = 0;
+
+  FolderListing() = default;
+  FolderListing(const FolderListing &) = delete;
+  FolderListing &operator=(const FolderListing &) = delete;
+  ~FolderListing() {
+    std::free(files);
+    std::free(order);
+    std::free(names);
+  }
+
+  // 0 when memory ran out.
+  int Add(const platform::FindData &entry) {
+    const size_t length = std::wcslen(entry.name) + 1;
+    if (count == capacity &&
+        !Grow(reinterpret_cast<void **>(&files), &capacity, sizeof(ListedFile), count + 1))
+      return 0;
+    if (room - used < length &&
+        !Grow(reinterpret_cast<void **>(&names), &room, sizeof(wchar_t), used + length))
+      return 0;
+    std::memcpy(names + used, entry.name, length * sizeof(wchar_t));
+    files[count++] = ListedFile{used, entry.attributes, entry.size, entry.created, nullptr};
+    used += length;
+    return 1;
+  }
+
+  const wchar_t *Name(size_t i) const { return names + files[i].nameAt; }
+
+  int SortByName() {
+    uint32_t *grown = static_cast<uint32_t *>(std::realloc(order, (count + 1) * sizeof(uint32_t)));
+    if (grown == nullptr) return 0;
+    order = grown;
+    for (size_t i = 0; i < count; ++i) order[i] = static_cast<uint32_t>(i);
+    std::sort(order, order + count, [this](uint32_t a, uint32_t b) {
+      return platform::CompareNoCase(Name(a), Name(b)) < 0;
+    });
+    return 1;
+  }
+
+  static int Grow(void **block, size_t *slots, size_t size, size_t needed) {
+    size_t wanted = *slots < 64 ? 64 : 2 * *slots;
+    if (wanted < needed) wanted = needed;
+    void *grown = std::realloc(*block, wanted * size);
+    if (grown == nullptr) return 0;
+    *block = grown;
+    *slots = wanted;
+    return 1;
+  }
+};
+
+// Lists folder into listing and finds, in name order, the record of this folder that each
+// file already has. A file that gets a record during the pass is looked up again then: only
+// a file of the same name (ignoring case) can have added it. 0 when the folder cannot be
+// listed or memory ran out (nothing is changed then).
+int ListAndLookUp(Catalogue &catalogue, const wchar_t *folder, FolderListing &listing,
+                  MediaRecord &key) {
+  listing.count = 0;
+  listing.used = 0;
+  platform::FindData entry;
+  platform::FindHandle find = platform::FindFirst(folder, L"*.*", 0, &entry);
+  if (find == platform::kInvalidFind) return 1;
+  int ok = 1;
+  do {
+    if (IsMediaEntry(entry)) ok = listing.Add(entry);
+  } while (ok && platform::FindNext(find, &entry));
+  platform::FindEnd(find);
+  if (!ok || !listing.SortByName()) return 0;
+  for (size_t k = 0; k < listing.count; ++k) {
+    ListedFile &file = listing.files[listing.order[k]];
+    CopyText(key.fileName, listing.names + file.nameAt);
+    MediaRecord *record = catalogue.records.Find(&key);
+    while (record != nullptr && platform::CompareNoCase(record->folder, folder) != 0)
+      record = catalogue.records.FindNextEqual();
+    file.record = record;
+  }
+  return 1;
+}
+
+// Matching one folder's files one by one as the folder lists them; 0 when the user
+// cancelled.
+int MatchFolderAsListed(Catalogue &catalogue, const wchar_t *folder, MediaRecord &key,
+                        Throttle &progress, uint64_t &matched) {
+  platform::FindData entry;
+  platform::FindHandle find = platform::FindFirst(folder, L"*.*", 0, &entry);
+  if (find == platform::kInvalidFind) return 1;
+  do {
+    if (!IsMediaEntry(entry)) continue;
+    std::memset(&key, 0, sizeof key);
+    CopyText(key.fileName, entry.name);
+    CopyText(key.folder, folder);
+    StoreFileFacts(catalogue, nullptr, key, folder, entry.attributes, entry.size, entry.created);
+    ++matched;
+    if (!ReportMatching(progress, folder, entry.name, matched)) {
+      platform::FindEnd(find);
+      return 0;
+    }
+  } while (platform::FindNext(find, &entry));
+  platform::FindEnd(find);
+  return 1;
+}
+
 // Fills size, attributes and creation time from the files really in each database's folder,
 // adding a record for every file that no database lists. 0 when the user cancelled.
 int MatchFilesOnDisk(Catalogue &catalogue, MediaRecord &key) {
   Throttle progress(500);
   uint64_t matched = 0;
+  FolderListing listing;
   for (DatabaseEntry *database = catalogue.databases.First(); database != nullptr;
        database = catalogue.databases.Next()) {
     if (!IsLoaded(database) || !platform::PathExists(database->path)) continue;
     wchar_t folder[kPathChars];
     DatabaseFolder(database, folder);
-    platform::FindData entry;
-    platform::FindHandle find = platform::FindFirst(folder, L"*.*", 0, &entry);
-    if (find == platform::kInvalidFind) continue;
-    do {
-      if (IsDotEntry(entry.name) || IsDatabaseName(entry.name) ||
-          (entry.attributes & platform::kAttributeDirectory) != 0)
-        continue;
-      std::memset(&key, 0, sizeof key);
-      CopyText(key.fileName, entry.name);
-      CopyText(key.folder, folder);
-      // The same name may be listed in other folders too: take the record of this one.
-      MediaRecord *record = catalogue.records.Find(&key);
-      while (record != nullptr && platform::CompareNoCase(record->folder, folder) != 0)
-        record = catalogue.records.FindNextEqual();
-      if (record == nullptr) record = catalogue.records.Insert(&key);
-      if (record != nullptr) {
-        record->attributes = entry.attributes;
-        record->size = entry.size;
-        record->created = entry.created;
+    std::memset(&key, 0, sizeof key);
+    if (!g_matchInNameOrder || !ListAndLookUp(catalogue, folder, listing, key)) {
+      if (!MatchFolderAsListed(catalogue, folder, key, progress, matched)) return 0;
+      continue;
+    }
+    for (size_t i = 0; i < listing.count; ++i) {
+      const ListedFile &file = listing.files[i];
+      if (file.record == nullptr) {
+        std::memset(&key, 0, sizeof key);
+        CopyText(key.fileName, listing.Name(i));
+        CopyText(key.folder, folder);
       }
+      StoreFileFacts(catalogue, file.record, key, folder, file.attributes, file.size, file.created);
       ++matched;
-      if (progress.Due()) {
-        wchar_t info[2 * platform::kPathBufferChars + 2];
-        std::swprintf(info, sizeof info / sizeof info[0], L"%ls%lc%ls", folder,
-                      platform::kPathSeparator, entry.name);
-        platform::ProgressInfo(info);
-        platform::ProgressItemPos(matched);
-        if (platform::PollUserCancel() == 1) {
-          platform::FindEnd(find);
-          return 0;
-        }
-      }
-    } while (platform::FindNext(find, &entry));
-    platform::FindEnd(find);
+      if (!ReportMatching(progress, folder, listing.Name(i), matched)) return 0;
+    }
   }
   return 1;
 }

@@ -1,5 +1,6 @@
 // Access to an opened version-1 container: the indexes over its table of contents, entries,
 // properties and values.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,6 +13,9 @@ void MediaFileParser::IndexToc() {
   entryCount = tocBuffer != nullptr ? label.tocSize / kTocEntrySize : 0;
   entries = reinterpret_cast<const TocEntry *>(tocBuffer);
   objectCount = 0;
+  // The objects' first entries go into a table sorted afterwards and searched by halving,
+  // or, when memory for the table cannot be had, into the tree.
+  if (searchObjectTable && IndexIntoTable()) return;
   uint32_t previous = 0;
   for (uint32_t i = 0; i < entryCount; ++i) {
     if (entries[i].objectId != previous) ++objectCount;
@@ -35,13 +39,7 @@ void MediaFileParser::IndexToc() {
       ok = objectIndex.InsertUnique(&element) != nullptr;
       previous = entry.objectId;
     }
-    if (entry.objectId != CM_StdObjID_TOC) continue;
-    if (entry.propertyId == PROP_CLIP_MOB_LIST && clipMobIndex.count == 0)
-      ok = ok && FillMobIndex(&clipMobIndex, i);
-    else if (entry.propertyId == PROP_MEDIA_DATA_LIST && mediaDataIndex.count == 0)
-      ok = ok && FillMobIndex(&mediaDataIndex, i);
-    else if (entry.propertyId == PROP_SOURCE_MOB_LIST && sourceMobIndex.count == 0)
-      ok = ok && FillMobIndex(&sourceMobIndex, i);
+    if (entry.objectId == CM_StdObjID_TOC) ok = ok && FillMobIndexesFrom(i);
   }
   if (!ok) {
     // Memory for the indexes could not be had: an index with holes would describe media
@@ -50,6 +48,101 @@ void MediaFileParser::IndexToc() {
     return;
   }
   valid = 1;
+}
+
+// Notes where each run of an object begins, for the entries from the last one gathered up
+// to end (the TOC may be gathered slice by slice while it is read).
+void MediaFileParser::GatherRuns(uint32_t end) {
+  const TocEntry *table = reinterpret_cast<const TocEntry *>(tocBuffer);
+  for (uint32_t i = gatheredEntries; i < end && !gatherFailed; ++i) {
+    const uint32_t id = table[i].objectId;
+    if (id == gatherPrevious) continue;
+    if (objectTableCount == objectTableCapacity &&
+        !GrowObjectTable(label.tocSize / kTocEntrySize)) {
+      gatherFailed = 1;
+      break;
+    }
+    objectTable[objectTableCount++] = ObjectIndexElement{id, i};
+    gatherPrevious = id;
+  }
+  gatheredEntries = end;
+}
+
+// IndexToc into the object table: the runs gathered (the rest of them now); the mob lists
+// are looked for in object 1's runs only, in table order. 0 when the table could not grow
+// (nothing is indexed then).
+int MediaFileParser::IndexIntoTable() {
+  GatherRuns(entryCount);
+  if (gatherFailed) {
+    objectTableCount = 0;
+    return 0;
+  }
+  objectCount = objectTableCount;
+  int ok = objectCount != 0;
+  for (uint32_t r = 0; ok && r < objectTableCount; ++r) {
+    if (objectTable[r].objectId != CM_StdObjID_TOC) continue;
+    for (uint32_t i = objectTable[r].firstEntry;
+         ok && i < entryCount && entries[i].objectId == CM_StdObjID_TOC; ++i)
+      ok = FillMobIndexesFrom(i);
+  }
+  if (!ok) { // no objects, or no memory for a mob index
+    ResetParser();
+    return 1;
+  }
+  SortObjectTable();
+  valid = 1;
+  return 1;
+}
+
+// The first entry of object 1 that holds each mob list fills that list's index.
+int MediaFileParser::FillMobIndexesFrom(uint32_t i) {
+  const uint32_t property = entries[i].propertyId;
+  if (property == PROP_CLIP_MOB_LIST && clipMobIndex.count == 0)
+    return FillMobIndex(&clipMobIndex, i);
+  if (property == PROP_MEDIA_DATA_LIST && mediaDataIndex.count == 0)
+    return FillMobIndex(&mediaDataIndex, i);
+  if (property == PROP_SOURCE_MOB_LIST && sourceMobIndex.count == 0)
+    return FillMobIndex(&sourceMobIndex, i);
+  return 1;
+}
+
+// Doubles the table's room (a quarter of the entries at first: objects have several
+// entries each), up to one element per entry; 0 without memory.
+int MediaFileParser::GrowObjectTable(uint32_t entries) {
+  uint64_t wanted = objectTableCapacity != 0 ? 2ull * objectTableCapacity : entries / 4 + 64;
+  if (wanted > entries) wanted = entries;
+  if (wanted <= objectTableCapacity) return 0;
+  void *grown = ParserAllocate(static_cast<size_t>(wanted) * sizeof(ObjectIndexElement));
+  if (grown == nullptr) return 0;
+  if (objectTableCount != 0)
+    std::memcpy(grown, objectTable, objectTableCount * sizeof(ObjectIndexElement));
+  std::free(objectTable);
+  objectTable = static_cast<ObjectIndexElement *>(grown);
+  objectTableCapacity = static_cast<uint32_t>(wanted);
+  return 1;
+}
+
+// Orders the table by object ID and keeps each object's first run. Writers add objects in
+// rising ID order, perhaps with a few (dictionary objects) at the end, so only the part
+// after the ordered start is sorted and then merged in.
+void MediaFileParser::SortObjectTable() {
+  auto before = [](const ObjectIndexElement &a, const ObjectIndexElement &b) {
+    return a.objectId != b.objectId ? a.objectId < b.objectId : a.firstEntry < b.firstEntry;
+  };
+  ObjectIndexElement *begin = objectTable, *end = objectTable + objectTableCount;
+  ObjectIndexElement *ordered = begin + (begin != end ? 1 : 0);
+  while (ordered != end && before(ordered[-1], *ordered)) ++ordered;
+  if (ordered != end) {
+    std::sort(ordered, end, before);
+    std::inplace_merge(begin, ordered, end, before);
+  }
+  uint32_t kept = 0;
+  for (uint32_t i = 0; i < objectTableCount; ++i) {
+    if (kept == 0 || objectTable[kept - 1].objectId != objectTable[i].objectId)
+      objectTable[kept++] = objectTable[i];
+  }
+  objectTableCount = kept;
+  objectTableSorted = 1;
 }
 
 // Fills a mob index from a TYPE_MOB_INDEX_LIST value: a 16-bit count, then 20-byte records
@@ -134,6 +227,14 @@ uint32_t MediaFileParser::ReadValue(uint32_t index) {
 int32_t MediaFileParser::FirstEntryOfObject(uint32_t objectId) {
   if (objectId == 0 || objectCount == 0) return -1;
   if (objectId == CM_StdObjID_TOC) return 0;
+  if (objectTableSorted) {
+    const ObjectIndexElement *begin = objectTable, *end = objectTable + objectTableCount;
+    const ObjectIndexElement *found =
+        std::lower_bound(begin, end, objectId,
+                         [](const ObjectIndexElement &e, uint32_t id) { return e.objectId < id; });
+    return found != end && found->objectId == objectId ? static_cast<int32_t>(found->firstEntry)
+                                                       : -1;
+  }
   ObjectIndexElement key = {objectId, 0};
   const ObjectIndexElement *found = objectIndex.Find(&key);
   return found != nullptr ? static_cast<int32_t>(found->firstEntry) : -1;

@@ -49,16 +49,17 @@ MediaFileParser g_catalogueParser;
 MediaFileParser g_viewerParser(1);
 
 MediaFileParser::MediaFileParser()
-    : fileSize(0), tocCapacity(0), tocDirty(0), tocBuffer(nullptr), entries(nullptr),
-      littleEndian(0),
+    : fileSize(0), tocCapacity(0), tocBuffer(nullptr), entries(nullptr), littleEndian(0),
       objectIndex(kObjectIndexGrowth, ObjectLess, ObjectEqual, ZeroFillElement, CopyOrZeroElement),
       objectCount(0), valueCapacity(0), emptyEntry{}, currentEntry(&emptyEntry), label{},
       clipMobIndex(kClipMobGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
       sourceMobIndex(kSourceMobGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
       mediaDataIndex(kMediaDataGrowth, MobLess, MobEqual, ZeroFillElement, CopyOrZeroElement),
-      valueBuffer(nullptr), valueLength(0), valid(0), open(0), entryCount(0), results{},
-      wholeFileLimit(0), image(nullptr), imageCapacity(0), imageSize(0), imageLoaded(0),
-      readsByteCodeToc(0), tocStream(nullptr) {
+      valueBuffer(nullptr), valueLength(0), valid(0), open(0), entryCount(0), objectTable(nullptr),
+      objectTableCapacity(0), objectTableCount(0), objectTableSorted(0), searchObjectTable(1),
+      gatheredEntries(0), gatherPrevious(0), gatherFailed(0), results{}, wholeFileLimit(0),
+      image(nullptr), imageCapacity(0), imageSize(0), imageLoaded(0), readsByteCodeToc(0),
+      tocStream(nullptr) {
   clipMobIndex.Grow(10);
   sourceMobIndex.Grow(20);
   mediaDataIndex.Grow(8);
@@ -85,9 +86,13 @@ void MediaFileParser::ResetParser() {
   valid = 0;
   open = 0;
   entryCount = 0;
-  // Only the bytes a load wrote are cleared: a large table is not zeroed twice per file.
-  if (tocBuffer != nullptr) std::memset(tocBuffer, 0, tocDirty);
-  tocDirty = 0;
+  objectTableCount = 0;
+  objectTableSorted = 0;
+  gatheredEntries = 0;
+  gatherPrevious = 0;
+  gatherFailed = 0;
+  // The TOC buffer keeps its bytes: no entry is read past entryCount, and an open takes a
+  // table only when the whole of it was read, so old bytes are never seen as entries.
   std::memset(&label, 0, sizeof label);
   clipMobIndex.Clear();
   sourceMobIndex.Clear();
@@ -106,11 +111,13 @@ void MediaFileParser::ReleaseParserMemory() {
   clipMobIndex.Destroy();
   sourceMobIndex.Destroy();
   mediaDataIndex.Destroy();
+  std::free(objectTable);
+  objectTable = nullptr;
+  objectTableCapacity = 0;
   std::free(tocBuffer);
   tocBuffer = nullptr;
   entries = nullptr;
   tocCapacity = 0;
-  tocDirty = 0;
   std::free(image);
   image = nullptr;
   imageCapacity = 0;
@@ -122,7 +129,6 @@ void MediaFileParser::EnsureTocBuffer() {
   if (tocBuffer == nullptr) {
     tocBuffer = static_cast<uint8_t *>(ParserAllocate(0));
     tocCapacity = 0;
-    tocDirty = 0;
   }
 }
 
@@ -149,6 +155,21 @@ int MediaFileParser::LoadImage() {
 int MediaFileParser::ReadAt(uint64_t offset, void *destination, uint32_t count) {
   reader.Seek(static_cast<int64_t>(offset), SEEK_FROM_START);
   return reader.Read(destination, count) == count ? 1 : 0;
+}
+
+// Reads the TOC in slices small enough to stay in the processor's cache while the runs of
+// a version-1 table are gathered from them, rather than walking the whole table again once
+// it has left the cache. 1 when all of it was read.
+int MediaFileParser::ReadToc() {
+  constexpr uint32_t kSlice = 8192 * kTocEntrySize;
+  const bool gather = label.majorVersion == kTocFixedEntries && searchObjectTable;
+  for (uint32_t at = 0; at < label.tocSize;) {
+    const uint32_t n = label.tocSize - at < kSlice ? label.tocSize - at : kSlice;
+    if (!ReadAt(static_cast<uint64_t>(label.tocOffset) + at, tocBuffer + at, n)) return 0;
+    at += n;
+    if (gather) GatherRuns(at / kTocEntrySize);
+  }
+  return 1;
 }
 
 int MediaFileParser::OpenMediaFile(const wchar_t *path) {
@@ -196,11 +217,9 @@ int MediaFileParser::OpenMediaFile(const wchar_t *path) {
     std::free(tocBuffer);
     tocBuffer = grown;
     tocCapacity = tocSize;
-    tocDirty = tocSize; // a new buffer holds whatever the allocator left in it
   }
-  if (tocDirty < tocSize) tocDirty = tocSize;
   LoadImage();
-  if (!ReadAt(label.tocOffset, tocBuffer, tocSize)) {
+  if (!ReadToc()) {
     ResetParser();
     return 0;
   }

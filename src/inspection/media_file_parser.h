@@ -84,7 +84,6 @@ struct MediaFileParser {
   BufferedFileReader reader;
   uint64_t fileSize;
   uint32_t tocCapacity;
-  uint32_t tocDirty; // bytes at the start of the TOC buffer that may not be zero
   uint8_t *tocBuffer;
   const TocEntry *entries; // the TOC buffer seen as entries
   uint32_t littleEndian;
@@ -102,6 +101,17 @@ struct MediaFileParser {
   uint32_t valid;
   uint32_t open;
   uint32_t entryCount;
+  // Object ID -> first entry as a table sorted by ID, used in place of objectIndex while
+  // objectTableSorted (objectIndex then stays empty). Reused between files, only grows.
+  // searchObjectTable = 0 always builds objectIndex, as tests do to compare both ways.
+  ObjectIndexElement *objectTable;
+  uint32_t objectTableCapacity;
+  uint32_t objectTableCount;
+  uint32_t objectTableSorted;
+  uint32_t searchObjectTable;
+  uint32_t gatheredEntries; // entries whose runs are in the table already
+  uint32_t gatherPrevious;  // object ID of the last entry gathered
+  uint32_t gatherFailed;    // the table could not grow: the tree takes over
   ParserResults results;
   // A media database of at most this size (0: never) has the bytes before its TOC read in
   // one piece, so that describing thousands of media costs one read instead of a seek and a
@@ -173,6 +183,12 @@ struct MediaFileParser {
 
 private:
   int FillMobIndex(MobIndex *index, uint32_t entry);
+  int FillMobIndexesFrom(uint32_t entry);
+  int ReadToc();
+  void GatherRuns(uint32_t end);
+  int GrowObjectTable(uint32_t entries);
+  int IndexIntoTable();
+  void SortObjectTable();
   // Small helpers of the walks.
   uint32_t ReadPropertyValue(int32_t first, uint32_t propertyId);
   int ReadU32Property(int32_t first, uint32_t propertyId, uint32_t *value);

@@ -18,8 +18,16 @@ int CompareNoCase(const wchar_t *a, const wchar_t *b) {
       if (*a == 0) return 0;
       continue;
     }
-    wint_t ca = std::towlower(static_cast<wint_t>(*a));
-    wint_t cb = std::towlower(static_cast<wint_t>(*b));
+    wint_t ca = static_cast<wint_t>(*a), cb = static_cast<wint_t>(*b);
+    // Plain ASCII folds as towlower does in the C locale the program runs in, without a
+    // library call per character.
+    if (ca < 0x80 && cb < 0x80) {
+      ca = ca - L'A' < 26u ? ca + (L'a' - L'A') : ca;
+      cb = cb - L'A' < 26u ? cb + (L'a' - L'A') : cb;
+    } else {
+      ca = std::towlower(ca);
+      cb = std::towlower(cb);
+    }
     if (ca != cb) return ca < cb ? -1 : 1;
   }
 }

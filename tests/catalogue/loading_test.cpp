@@ -203,4 +203,38 @@ TEST_F(Loading, ACancelledLoadLeavesAnEmptyCatalogue) {
   EXPECT_EQ(1u, g_catalogue.databases.count) << "the databases stay known";
 }
 
+// Looking each folder's files up in name order first gives, byte for byte, the catalogue of
+// looking each up as listed: names in two folders, two index files in one folder, files no
+// index lists, and names that differ only in case where the file system keeps both.
+TEST_F(Loading, MatchingInNameOrderGivesTheCatalogueOfMatchingAsListed) {
+  const fs::path a = WriteMediaFolder(
+      dir.path / "A.01", {{"b.omf", "a.omf", "shared.omf"}, ThreeMedia(1), {10, 0, 5}});
+  const fs::path b = WriteMediaFolder(dir.path / "B.01", {{"SHARED.omf"}, ThreeMedia(2), {7}});
+  std::vector<PmrEntry> second = {IndexEntryFor("a.omf", ThreeMedia(3)[0])};
+  ASSERT_TRUE(WriteIndexFile(dir.path / "A.01" / "second.pmr", second));
+  for (const char *name : {"z.omf", "Y.omf", "dup.omf", "DUP.omf", "Shared.OMF"})
+    ASSERT_TRUE(WriteSizedFile(dir.path / "A.01" / name, 3));
+  for (const fs::path &index : {a, b, dir.path / "A.01" / "second.pmr"})
+    AddDatabase(index.wstring().c_str());
+
+  std::vector<std::vector<unsigned char>> asListed;
+  for (int inNameOrder : {0, 1}) {
+    g_matchInNameOrder = inNameOrder;
+    LoadAll();
+    size_t i = 0;
+    for (MediaRecord *r = g_catalogue.records.First(); r != nullptr;
+         r = g_catalogue.records.Next(), ++i) {
+      const unsigned char *bytes = reinterpret_cast<const unsigned char *>(r);
+      if (inNameOrder == 0)
+        asListed.emplace_back(bytes, bytes + sizeof *r);
+      else
+        EXPECT_TRUE(i < asListed.size() && std::memcmp(asListed[i].data(), bytes, sizeof *r) == 0)
+            << "record " << i;
+    }
+    EXPECT_EQ(asListed.size(), i);
+  }
+  g_matchInNameOrder = 1;
+  EXPECT_GE(asListed.size(), 8u);
+}
+
 } // namespace

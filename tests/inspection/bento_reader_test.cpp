@@ -24,16 +24,18 @@ TEST_F(BentoReaderTest, ObjectRunsAreCountedAndTheFirstRunKeepsItsIndex) {
   BentoAddImmediateU32(w, 5, kSomeProperty, kSomeType, 11);
   BentoAddCode(w, 7, PROP_CLASS, TYPE_CLASS_ID, "WINL");
   BentoAddImmediateU32(w, 5, kSomeProperty + 1, kSomeType, 22);
-  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
-
-  EXPECT_EQ(4u, parser->entryCount);
-  EXPECT_EQ(3u, parser->objectCount);
-  EXPECT_EQ(0, parser->FirstEntryOfObject(5));
-  EXPECT_EQ(2, parser->FirstEntryOfObject(7));
-  EXPECT_EQ(-1, parser->FirstEntryOfObject(6));
-  EXPECT_EQ(-1, parser->FirstEntryOfObject(0));
-  // Object 1 is taken to begin the table even when it is missing.
-  EXPECT_EQ(0, parser->FirstEntryOfObject(CM_StdObjID_TOC));
+  for (uint32_t table : {0u, 1u}) { // the object tree, and the sorted table
+    parser->searchObjectTable = table;
+    ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
+    EXPECT_EQ(4u, parser->entryCount);
+    EXPECT_EQ(3u, parser->objectCount);
+    EXPECT_EQ(0, parser->FirstEntryOfObject(5));
+    EXPECT_EQ(2, parser->FirstEntryOfObject(7));
+    EXPECT_EQ(-1, parser->FirstEntryOfObject(6));
+    EXPECT_EQ(-1, parser->FirstEntryOfObject(0));
+    // Object 1 is taken to begin the table even when it is missing.
+    EXPECT_EQ(0, parser->FirstEntryOfObject(CM_StdObjID_TOC));
+  }
 
   // A property is looked for only in the object's own run.
   EXPECT_EQ(1, parser->FindProperty(0, kSomeProperty));

@@ -273,23 +273,41 @@ TEST_F(OmfDescriptorsTest, GeneratedMediaFilesOfEveryKind) {
 
 } // namespace
 
-// A database read in one piece describes every media exactly as one read value by value,
-// in both byte orders; a file above the limit is read value by value.
+// A database read in one piece, and objects found through the sorted table, describe every
+// media exactly as reading value by value through the object tree does, in both byte
+// orders (the generated TOC ends with dictionary objects out of order); a file above the
+// limit is read value by value.
 TEST(DatabaseImage, DescribesEveryMediaAsReadingValueByValue) {
   ContainerFiles files;
   const std::vector<OmfMediaSpec> media = GenerateMediaSpecs(60, 4, 7);
+  struct Way {
+    uint64_t limit;
+    uint32_t table;
+  };
+  const Way ways[] = {{0, 0}, {0, 1}, {kDatabaseImageLimit, 1}, {64, 0}};
   for (bool bigEndian : {false, true}) {
     const std::filesystem::path database = files.dir.File(bigEndian ? "big.mdb" : "little.mdb");
     ASSERT_TRUE(WriteMediaDatabase(database, media, 40, bigEndian));
     std::vector<ParserResults> byValue;
-    for (uint64_t limit : {uint64_t{0}, kDatabaseImageLimit, uint64_t{64}}) {
+    std::vector<int32_t> firstEntries;
+    for (const Way &way : ways) {
       auto parser = std::make_unique<MediaFileParser>();
-      parser->wholeFileLimit = limit;
+      parser->wholeFileLimit = way.limit;
+      parser->searchObjectTable = way.table;
       ASSERT_EQ(1, parser->OpenMediaFile(database.wstring().c_str()));
-      EXPECT_EQ(limit == kDatabaseImageLimit ? 1u : 0u, parser->imageLoaded);
+      EXPECT_EQ(way.limit == kDatabaseImageLimit ? 1u : 0u, parser->imageLoaded);
+      EXPECT_EQ(way.table, parser->objectTableSorted);
+      const bool plain = &way == ways;
+      for (uint32_t i = 0; i < parser->entryCount; ++i) {
+        const int32_t first = parser->FirstEntryOfObject(parser->GetEntry(i).objectId + (i & 1));
+        if (plain)
+          firstEntries.push_back(first);
+        else
+          EXPECT_EQ(firstEntries[i], first) << "entry " << i;
+      }
       for (size_t i = 0; i < media.size(); ++i) {
         parser->DescribeDatabaseMob(media[i].fileMobKey, media[i].clipMobKey);
-        if (limit == 0) {
+        if (plain) {
           byValue.emplace_back();
           std::memcpy(&byValue.back(), &parser->results, sizeof(ParserResults)); // padding too
           EXPECT_NE(0, parser->results.clipName[0]) << i;
