@@ -1,5 +1,6 @@
 #include "formats/pmr_file.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
@@ -43,6 +44,28 @@ uint32_t BigEndian32(const uint8_t *b) {
          static_cast<uint32_t>(b[1]) << 16 | static_cast<uint32_t>(b[0]) << 24;
 }
 
+// Reads at the position, from the image when the file is in memory, else through the
+// reader; both deliver at most what remains of the file.
+uint32_t Read(PMRFile &f, void *to, uint32_t count) {
+  if (!f.imageLoaded) return f.reader.Read(to, count);
+  const uint64_t left = f.end - f.at;
+  const uint32_t n = count < left ? count : static_cast<uint32_t>(left);
+  std::memcpy(to, f.image + f.at, n);
+  f.at += n;
+  return n;
+}
+
+uint64_t Tell(PMRFile &f) {
+  return f.imageLoaded ? f.at : f.reader.Tell();
+}
+
+void SeekTo(PMRFile &f, uint64_t offset) {
+  if (f.imageLoaded)
+    f.at = offset < f.end ? offset : f.end;
+  else
+    f.reader.Seek(static_cast<int64_t>(offset), SEEK_FROM_START);
+}
+
 // A header word in the file's byte order; 0 when the file ends first.
 uint32_t ReadWord(PMRFile &f) {
   uint8_t b[4] = {};
@@ -52,36 +75,119 @@ uint32_t ReadWord(PMRFile &f) {
 
 int ReadLength(PMRFile &f, uint16_t *length) {
   uint8_t b[2];
-  if (f.reader.Read(b, 2) != 2) return 0;
+  if (Read(f, b, 2) != 2) return 0;
   *length = f.bigEndian ? static_cast<uint16_t>(b[0] << 8 | b[1])
                         : static_cast<uint16_t>(b[1] << 8 | b[0]);
   return 1;
 }
 
 int ReadBytes(PMRFile &f, void *to, uint32_t count) {
-  return f.reader.Read(to, count) == count;
+  return Read(f, to, count) == count;
 }
 
-// Text of exactly length bytes before its terminator, each within 0x20-0x7F.
-bool PrintableText(const char *text, uint32_t length, size_t field) {
-  if (strnlen(text, field) != length) return false;
+// Reads the whole file into the image when it is small enough; the position stays where
+// the reader left it. Without memory or a complete read, entries come through the reader.
+void LoadImage(PMRFile &f) {
+  f.imageLoaded = 0;
+  if (f.wholeFileLimit == 0 || f.end > f.wholeFileLimit) return;
+  if (f.imageCapacity < f.end) {
+    void *grown = std::malloc(static_cast<size_t>(f.end));
+    if (grown == nullptr) return;
+    std::free(f.image);
+    f.image = static_cast<uint8_t *>(grown);
+    f.imageCapacity = f.end;
+  }
+  const uint64_t position = f.reader.Tell();
+  f.reader.Seek(0, SEEK_FROM_START);
+  const bool whole = f.reader.Read(f.image, static_cast<uint32_t>(f.end)) == f.end;
+  f.reader.Seek(static_cast<int64_t>(position), SEEK_FROM_START);
+  if (!whole) return;
+  f.at = position;
+  f.imageLoaded = 1;
+}
+
+// Bytes that are all within 0x20-0x7F. A zero byte is below 0x20, so a text that passes
+// has no terminator before its length (the work entry writes one right behind it).
+bool PrintableText(const char *text, uint32_t length) {
   for (uint32_t i = 0; i < length; ++i) {
     if (static_cast<signed char>(text[i]) < 0x20) return false;
   }
   return true;
 }
 
-bool EntryValid(const PMRWorkEntry &e) {
-  if (!PrintableText(e.project, e.projectLength, sizeof e.project)) return false;
+// A name of 4 to 255 printable bytes ending in one of the media extensions, and a printable
+// project (an entry without one has the printable placeholder).
+bool EntryValid(const char *name, uint32_t nameLength, const char *project,
+                uint32_t projectLength) {
+  if (!PrintableText(project, projectLength)) return false;
   // A name that fills its whole field has no terminator and cannot be taken.
-  if (e.nameLength < 4 || e.nameLength >= kPmrNameBytes) return false;
-  if (!PrintableText(e.name, e.nameLength, sizeof e.name)) return false;
-  const char *dot = e.name + e.nameLength - 4;
+  if (nameLength < 4 || nameLength >= kPmrNameBytes) return false;
+  if (!PrintableText(name, nameLength)) return false;
+  const char *dot = name + nameLength - 4;
   if (dot[0] != '.') return false;
-  for (const char *extension : kMediaExtensions) {
-    if (std::memcmp(dot + 1, extension, 3) == 0) return true;
+  const auto code = [](const char *c) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(c[0])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(c[1])) << 8 | static_cast<uint8_t>(c[2]);
+  };
+  const uint32_t extension = code(dot + 1);
+  for (const char *known : kMediaExtensions) {
+    if (extension == code(known)) return true;
   }
   return false;
+}
+
+uint16_t Length16(const uint8_t *b, uint32_t bigEndian) {
+  return bigEndian ? static_cast<uint16_t>(b[0] << 8 | b[1])
+                   : static_cast<uint16_t>(b[1] << 8 | b[0]);
+}
+
+// ReadEntry on the image: the same checks in the same order, straight on the file's bytes,
+// leaving the position where ReadEntry's reads would (a short read stops at the end); only a
+// valid entry is copied into the work entry (nothing else of it is looked at).
+Attempt ParseEntryInImage(PMRFile &f) {
+  const uint32_t idBytes = 4 * f.idWordCount;
+  const uint8_t *p = f.image + f.at;
+  const uint64_t left = f.end - f.at;
+  const auto stop = [&f](Attempt attempt, uint64_t read) {
+    f.at = attempt == Attempt::Short ? f.end : f.at + read;
+    return attempt;
+  };
+  if (left < idBytes + 2u) return stop(Attempt::Short, 0);
+  const uint8_t *firstId = p;
+  const uint16_t nameLength = Length16(p + idBytes, f.bigEndian);
+  uint64_t used = idBytes + 2u;
+  if (nameLength == 0 || nameLength > kPmrNameBytes) return stop(Attempt::BadLength, used);
+  if (left - used < nameLength + 2u) return stop(Attempt::Short, 0);
+  const char *name = reinterpret_cast<const char *>(p + used);
+  used += nameLength;
+  const uint16_t projectLength = Length16(p + used, f.bigEndian);
+  used += 2;
+  if (projectLength > kPmrProjectBytes) return stop(Attempt::BadLength, used);
+  if (left - used < projectLength) return stop(Attempt::Short, 0);
+  const char *project = reinterpret_cast<const char *>(p + used);
+  used += projectLength;
+  if (left - used < idBytes) return stop(Attempt::Short, 0);
+  const uint8_t *secondId = p + used;
+  used += idBytes;
+  if (!EntryValid(name, nameLength, project, projectLength)) return stop(Attempt::Invalid, used);
+
+  PMRWorkEntry &e = f.work;
+  std::memcpy(e.firstId, firstId, idBytes);
+  e.nameLength = nameLength;
+  std::memcpy(e.name, name, nameLength);
+  e.name[nameLength] = 0;
+  e.projectLength = projectLength;
+  std::memcpy(e.project, project, projectLength);
+  e.project[projectLength] = 0;
+  if (projectLength == 0) {
+    size_t i = 0;
+    for (; kNullProject[i] != 0; ++i) e.project[i] = static_cast<char>(kNullProject[i]);
+    e.project[i] = 0;
+    e.projectLength = static_cast<uint16_t>(i);
+  }
+  std::memcpy(e.secondId, secondId, idBytes);
+  f.at += used;
+  return Attempt::Valid;
 }
 
 // Reads one entry at the position into the work entry.
@@ -94,15 +200,22 @@ Attempt ReadEntry(PMRFile &f) {
   if (!ReadBytes(f, e.name, e.nameLength) || !ReadLength(f, &e.projectLength)) {
     return Attempt::Short;
   }
+  // Each text ends in a zero as in a zero-filled entry; a name of 256 bytes fills its field.
+  if (e.nameLength < kPmrNameBytes) e.name[e.nameLength] = 0;
   if (e.projectLength > kPmrProjectBytes) return Attempt::BadLength;
   if (e.projectLength == 0) {
-    for (size_t i = 0; kNullProject[i] != 0; ++i) e.project[i] = static_cast<char>(kNullProject[i]);
-    e.projectLength = static_cast<uint16_t>(std::strlen(e.project));
+    size_t i = 0;
+    for (; kNullProject[i] != 0; ++i) e.project[i] = static_cast<char>(kNullProject[i]);
+    e.project[i] = 0;
+    e.projectLength = static_cast<uint16_t>(i);
   } else if (!ReadBytes(f, e.project, e.projectLength)) {
     return Attempt::Short;
+  } else {
+    e.project[e.projectLength] = 0;
   }
   if (!ReadBytes(f, e.secondId, idBytes)) return Attempt::Short;
-  return EntryValid(e) ? Attempt::Valid : Attempt::Invalid;
+  return EntryValid(e.name, e.nameLength, e.project, e.projectLength) ? Attempt::Valid
+                                                                      : Attempt::Invalid;
 }
 
 // The record takes bytes 0-7 of a two-word identifier and bytes 16-23 of an eight-word one,
@@ -128,6 +241,8 @@ void FillRecord(const PMRFile &f, MediaRecord &record) {
 }
 
 int Finish(PMRFile &f, int report) {
+  // The reader stands where reading field by field would have left it.
+  if (f.imageLoaded) f.reader.Seek(static_cast<int64_t>(f.at), SEEK_FROM_START);
   if (f.invalidSeen) {
     if (!MessageEndsWith(f, kInvalidRecords)) AppendMessage(f, kInvalidRecords);
     if (report) platform::LogLine(f.message);
@@ -139,7 +254,12 @@ int Finish(PMRFile &f, int report) {
 
 PMRFile::PMRFile()
     : bigEndian(0), invalidSeen(0), recordStart(0), end(0), message{}, idWordCount(0),
-      headerWord3(0), work{} {}
+      headerWord3(0), work{}, wholeFileLimit(kPmrImageLimit), image(nullptr), imageCapacity(0),
+      at(0), imageLoaded(0) {}
+
+PMRFile::~PMRFile() {
+  std::free(image);
+}
 
 int PMRFile::OpenIndex(const wchar_t *path) {
   message[0] = 0;
@@ -148,6 +268,7 @@ int PMRFile::OpenIndex(const wchar_t *path) {
   invalidSeen = 0;
   recordStart = 0;
   end = 0;
+  imageLoaded = 0;
   if (!reader.Open(path)) {
     AppendMessage(*this, kOpenError);
     platform::LogLine(message);
@@ -171,21 +292,23 @@ int PMRFile::OpenIndex(const wchar_t *path) {
     return 0;
   }
   headerWord3 = ReadWord(*this);
+  LoadImage(*this);
   return 1;
 }
 
 int PMRFile::NextRecord(MediaRecord *record, int report) {
-  std::memset(&work, 0, sizeof work);
-  recordStart = reader.Tell();
+  // The work entry is not cleared per attempt: every field that is looked at was written by
+  // the attempt, each text with its terminator.
+  recordStart = Tell(*this);
   if (recordStart >= end) return Finish(*this, report);
   // After a damaged entry the scan tries every following byte as the start of an entry.
   // There a candidate that runs past the end is just another wrong start; only an entry
   // that follows a good one (or the first) ends the file when it is cut short.
   bool resynchronising = false;
   for (;;) {
-    Attempt attempt = ReadEntry(*this);
+    Attempt attempt = imageLoaded ? ParseEntryInImage(*this) : ReadEntry(*this);
     if (attempt == Attempt::Valid) {
-      reader.Seek(4, SEEK_FROM_CURRENT); // the trailer
+      SeekTo(*this, Tell(*this) + 4); // the trailer
       if (record != nullptr) FillRecord(*this, *record);
       return 1;
     }
@@ -193,8 +316,7 @@ int PMRFile::NextRecord(MediaRecord *record, int report) {
     if (attempt == Attempt::BadLength) invalidSeen = 1;
     recordStart += 1;
     if (recordStart >= end) return Finish(*this, report);
-    reader.Seek(static_cast<int64_t>(recordStart), SEEK_FROM_START);
-    std::memset(&work, 0, sizeof work);
+    SeekTo(*this, recordStart);
     resynchronising = true;
   }
 }

@@ -18,8 +18,10 @@ inline constexpr uint32_t kPmrNameBytes = 256; // a name must leave room for its
 inline constexpr uint32_t kPmrProjectBytes = 64;
 inline constexpr uint32_t kPmrMaxIdBytes = 32; // W = 8
 inline constexpr uint32_t kPmrMessageChars = 2048;
+// Index files up to this size are read in one piece and their entries taken from memory.
+inline constexpr uint64_t kPmrImageLimit = 64ull << 20;
 
-// The entry being read, zero-filled before every attempt so that its texts end in a zero.
+// The entry being read; each attempt writes the fields it reads, each text with its terminator.
 struct PMRWorkEntry {
   uint16_t nameLength;
   char name[kPmrNameBytes];
@@ -39,8 +41,18 @@ struct PMRFile {
   uint32_t idWordCount;
   uint32_t headerWord3;
   PMRWorkEntry work;
+  // A file of at most this size (0: never) is read whole at open and its entries are taken
+  // from that image, exactly as through the reader, without a call into it per field.
+  uint64_t wholeFileLimit;
+  uint8_t *image; // the file's bytes while imageLoaded; reused, only grows
+  uint64_t imageCapacity;
+  uint64_t at; // the read position in the image
+  uint32_t imageLoaded;
 
   PMRFile();
+  ~PMRFile();
+  PMRFile(const PMRFile &) = delete;
+  PMRFile &operator=(const PMRFile &) = delete;
 
   // 1 when the file is open and its header good, the position at the first entry; 0
   // otherwise, after reporting why.
@@ -51,5 +63,8 @@ struct PMRFile {
   // that entries with impossible lengths were met.
   int NextRecord(MediaRecord *record, int report);
 
-  void Close() { reader.Close(); }
+  void Close() {
+    reader.Close();
+    imageLoaded = 0;
+  }
 };

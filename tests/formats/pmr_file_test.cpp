@@ -39,8 +39,28 @@ protected:
     return file.wstring();
   }
 
-  // Reads a file as a load does: a counting pass without reports, then the reading pass.
+  // Reads a file as a load does, through the reader field by field and then from the file
+  // read whole, which must deliver and report exactly the same.
   std::vector<Delivered> Load(const std::wstring &path) {
+    index.wholeFileLimit = 0;
+    const std::vector<Delivered> plain = LoadOnce(path);
+    const std::vector<std::wstring> plainLines = log.lines;
+    log.lines.clear();
+    index.wholeFileLimit = kPmrImageLimit;
+    std::vector<Delivered> entries = LoadOnce(path);
+    EXPECT_EQ(plainLines, log.lines);
+    EXPECT_EQ(plain.size(), entries.size());
+    for (size_t i = 0; i < plain.size() && i < entries.size(); ++i) {
+      const Delivered &a = plain[i], &b = entries[i];
+      EXPECT_TRUE(a.name == b.name && a.project == b.project && MobKeyEqual(a.mediaId, b.mediaId) &&
+                  MobKeyEqual(a.clipMobKey, b.clipMobKey))
+          << "entry " << i;
+    }
+    return entries;
+  }
+
+  // A counting pass without reports, then the reading pass.
+  std::vector<Delivered> LoadOnce(const std::wstring &path) {
     std::vector<Delivered> entries;
     if (!index.OpenIndex(path.c_str())) return entries;
     uint32_t counted = 0;
