@@ -152,12 +152,12 @@ protected:
   void OpenFinder() {
     finder = CreateDialogParamW(g_shell.instance, MAKEINTRESOURCEW(IDD_DUPLICATES),
                                 g_shell.mainWindow, DuplicatesDialogProc, 0);
-    ASSERT_NE(g_duplicatesList, nullptr);
+    ASSERT_NE(DuplicatesList(finder), nullptr);
   }
-  static std::wstring Cell(int row, int column) {
-    return gui::ListViewText(g_duplicatesList, row, column);
+  std::wstring Cell(int row, int column) const {
+    return gui::ListViewText(DuplicatesList(finder), row, column);
   }
-  static fs::path PathOf(int row) { return fs::path(Cell(row, 3)) / Cell(row, 1); }
+  fs::path PathOf(int row) { return fs::path(Cell(row, 3)) / Cell(row, 1); }
   // How many console lines written since the test began start with prefix.
   size_t LogCount(const std::wstring &prefix) const {
     std::vector<std::wstring> lines = gui::ListBoxLines(ConsoleListBox());
@@ -221,7 +221,7 @@ TEST_F(OperationsTest, NoSecondBackupWhileTheFirstAsks) {
   Add(source / "2" / "x.omf", "k", 7);
   Link();
   OpenFinder();
-  ASSERT_EQ(ListView_GetItemCount(g_duplicatesList), 2);
+  ASSERT_EQ(ListView_GetItemCount(DuplicatesList(finder)), 2);
   fs::create_directories(kBackupFolder);
   for (const char *name : {"k.omf", "x.omf"}) // whichever is checked meets an earlier backup
     ASSERT_TRUE(WriteFileBytes(kBackupFolder / name, "earlier", 7));
@@ -255,9 +255,10 @@ TEST_F(OperationsTest, DriveReachedByTwoPathsKeepsEveryKeepersFile) {
   ScanFolder(alias.c_str());
   LoadAll();
   OpenFinder();
-  int rows = ListView_GetItemCount(g_duplicatesList);
+  int rows = ListView_GetItemCount(DuplicatesList(finder));
   for (int row = 0; row < rows; ++row)
-    if (Cell(row, 3).rfind(L"Z:", 0) == 0) ListView_SetCheckState(g_duplicatesList, row, FALSE);
+    if (Cell(row, 3).rfind(L"Z:", 0) == 0)
+      ListView_SetCheckState(DuplicatesList(finder), row, FALSE);
   Answers answers({kAnswerYesToAll});
   gui::Click(GetDlgItem(finder, IDC_BACKUP_DUPLICATES));
   answers.Finish();
