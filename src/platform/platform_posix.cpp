@@ -373,6 +373,14 @@ int Failed(uint32_t *error) {
   return 0;
 }
 
+// The path in the system's form, or the failure a path too long for it gives.
+bool NativeOrFailed(const wchar_t *path, char *native, uint32_t *error) {
+  if (ToNative(path, native)) return true;
+  errno = ENAMETOOLONG;
+  Failed(error);
+  return false;
+}
+
 bool WriteAll(int fd, const char *data, size_t size) {
   while (size > 0) {
     ssize_t n = write(fd, data, size);
@@ -455,10 +463,7 @@ int SystemMove(const wchar_t *source, const wchar_t *target, uint32_t *error) {
 
 int SystemDelete(const wchar_t *path, uint32_t *error) {
   char native[kNativePathBytes];
-  if (!ToNative(path, native)) {
-    errno = ENAMETOOLONG;
-    return Failed(error);
-  }
+  if (!NativeOrFailed(path, native, error)) return 0;
   return unlink(native) == 0 ? 1 : Failed(error);
 }
 
@@ -478,10 +483,7 @@ int SystemGetAttributes(const wchar_t *path, uint32_t *attributes) {
 int SystemSetAttributes(const wchar_t *path, uint32_t attributes, uint32_t *error) {
   char native[kNativePathBytes];
   struct stat info;
-  if (!ToNative(path, native)) {
-    errno = ENAMETOOLONG;
-    return Failed(error);
-  }
+  if (!NativeOrFailed(path, native, error)) return 0;
   if (stat(native, &info) != 0) return Failed(error);
   mode_t mode = info.st_mode & 07777;
   if (attributes & kAttributeReadOnly)
@@ -494,10 +496,7 @@ int SystemSetAttributes(const wchar_t *path, uint32_t attributes, uint32_t *erro
 int SystemReadIdentity(const wchar_t *path, FileIdentity *identity, uint32_t *error) {
   char native[kNativePathBytes];
   struct stat info;
-  if (!ToNative(path, native)) {
-    errno = ENAMETOOLONG;
-    return Failed(error);
-  }
+  if (!NativeOrFailed(path, native, error)) return 0;
   if (stat(native, &info) != 0) return Failed(error);
   identity->volume = static_cast<uint64_t>(info.st_dev);
   identity->index = static_cast<uint64_t>(info.st_ino);
