@@ -2,107 +2,87 @@
 // through the database walk of a file mob with the descriptor under test.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "inspection/container_files.h"
+#include "inspection/container_test.h"
 #include "support/omf_builder.h"
 
 namespace {
 
-constexpr MobKey kFile = {0x1001, 0xF1};
+enum Kind { kWave, kAifc, kPcm };
 
-struct AudioResult {
-  std::string formatCode;
-  uint32_t unitSize;
+struct Case {
+  Kind kind;
+  std::vector<uint8_t> summary; // WAVE and AIFC
+  uint16_t bits;                // PCMA
+  uint32_t byteRate;            // PCMA
+  const char *formatCode;
+  int64_t unitSize; // -1: not looked at
 };
 
-struct AudioHeadersTest : ::testing::Test {
-  ContainerFiles files;
-  std::unique_ptr<MediaFileParser> parser = std::make_unique<MediaFileParser>();
-
-  // Describes a database whose one file mob has the descriptor that add makes.
-  template <typename AddDescriptor> AudioResult Describe(AddDescriptor add) {
-    OmfBuilder b = OmfBegin();
-    OmfAddMob(b, OmfMob{kFile, "", -1, add(b), 0, {}}, OmfList::Source);
-    if (files.Open(*parser, OmfFinish(b)) != 1) return {"open failed", 0};
-    parser->DescribeDatabaseMob(kFile, {});
-    return {std::string(parser->results.formatCode, 4), parser->results.unitSize};
-  }
-  AudioResult Wave(const std::vector<uint8_t> &summary) {
-    return Describe([&](OmfBuilder &b) { return OmfAddWaveDescriptor(b, summary); });
-  }
-  AudioResult Aifc(const std::vector<uint8_t> &summary) {
-    return Describe([&](OmfBuilder &b) { return OmfAddAifcDescriptor(b, summary); });
-  }
-  AudioResult Pcm(uint16_t bits, uint32_t byteRate) {
-    return Describe([&](OmfBuilder &b) { return OmfAddPcmDescriptor(b, bits, byteRate); });
-  }
-};
-
-const std::string kZero(4, '\0');
-
-TEST_F(AudioHeadersTest, WaveRatesAndDepths) {
-  AudioResult r = Wave(WaveSummary(2, 48000, 24));
-  EXPECT_EQ("4824", r.formatCode);
-  EXPECT_EQ(6u, r.unitSize);
-  EXPECT_EQ("4416", Wave(WaveSummary(1, 44100, 16)).formatCode);
-  EXPECT_EQ("3216", Wave(WaveSummary(1, 32000, 16)).formatCode);
-  EXPECT_EQ("  16", Wave(WaveSummary(1, 64000, 16)).formatCode);
-  EXPECT_EQ("  16", Wave(WaveSummary(1, 22050, 16)).formatCode);
-  r = Wave(WaveSummary(1, 22050, 8));
-  EXPECT_EQ(kZero, r.formatCode);
-  EXPECT_EQ(1u, r.unitSize);
+std::vector<uint8_t> Bytes(std::vector<uint8_t> bytes, const char *more) {
+  bytes.insert(bytes.end(), more, more + std::char_traits<char>::length(more));
+  return bytes;
 }
 
-TEST_F(AudioHeadersTest, FmtChunkAtOffsetZeroIsNotFound) {
-  std::vector<uint8_t> summary = WaveSummary(2, 48000, 16);
-  summary.erase(summary.begin(), summary.begin() + 12); // no RIFF header in front
-  const AudioResult r = Wave(summary);
-  EXPECT_EQ(kZero, r.formatCode);
-  EXPECT_EQ(0u, r.unitSize);
-  EXPECT_EQ(kZero, Wave(std::vector<uint8_t>(24, 'x')).formatCode); // 24 bytes: too short
+// A first fmt chunk of 48 kHz 16 bit, then the fmt chunk and data of another summary.
+std::vector<uint8_t> TwoFmtChunks(const std::vector<uint8_t> &second) {
+  std::vector<uint8_t> summary = WaveSummary(1, 48000, 16);
+  summary.resize(36);
+  summary.insert(summary.end(), second.begin() + 12, second.end());
+  return summary;
 }
 
-TEST_F(AudioHeadersTest, TheLaterOfTwoFmtChunksIsUsed) {
-  std::vector<uint8_t> first = WaveSummary(1, 48000, 16);
-  std::vector<uint8_t> second = WaveSummary(2, 44100, 24);
-  std::vector<uint8_t> summary(first.begin(), first.begin() + 36);          // header and first fmt
-  for (size_t i = 12; i < second.size(); ++i) summary.push_back(second[i]); // second fmt, data
-  AudioResult r = Wave(summary);
-  EXPECT_EQ("4424", r.formatCode);
-  EXPECT_EQ(6u, r.unitSize);
-  // A later chunk ID with fewer than 24 bytes behind it is not taken.
-  std::vector<uint8_t> cut(first);
-  for (char c : std::string("fmt ")) cut.push_back(static_cast<uint8_t>(c));
-  EXPECT_EQ("4816", Wave(cut).formatCode);
-}
+using AudioHeaders = ContainerTest;
 
-TEST_F(AudioHeadersTest, AifcRatesByTheTopBitsOfTheMantissa) {
-  AudioResult r = Aifc(AifcSummary(2, 44100, 24));
-  EXPECT_EQ("4424", r.formatCode);
-  EXPECT_EQ(6u, r.unitSize);
-  EXPECT_EQ("4816", Aifc(AifcSummary(1, 48000, 16)).formatCode);
-  EXPECT_EQ("3216", Aifc(AifcSummary(1, 32000, 16)).formatCode);
-  EXPECT_EQ("3216", Aifc(AifcSummary(1, 64000, 16)).formatCode); // the exponent is not read
-  EXPECT_EQ("  32", Aifc(AifcSummary(1, 37800, 32)).formatCode);
+TEST_F(AudioHeaders, FormatCodesAndUnitSizes) {
+  const std::string zero(4, '\0');
+  std::vector<uint8_t> noRiff = WaveSummary(2, 48000, 16); // fmt chunk at offset 0
+  noRiff.erase(noRiff.begin(), noRiff.begin() + 12);
   std::vector<uint8_t> noComm = AifcSummary(1, 48000, 16);
   noComm[24] = 'X';
-  EXPECT_EQ(kZero, Aifc(noComm).formatCode);
-}
-
-TEST_F(AudioHeadersTest, PcmaProperties) {
-  AudioResult r = Pcm(16, 88200);
-  EXPECT_EQ("4416", r.formatCode);
-  EXPECT_EQ(2u, r.unitSize);
-  r = Pcm(24, 144000);
-  EXPECT_EQ("4824", r.formatCode);
-  EXPECT_EQ(3u, r.unitSize);
-  EXPECT_EQ("  16", Pcm(16, 64000).formatCode); // 32 kHz has no PCMA code
-  r = Pcm(4, 48000);                            // below 8 bits the rate is not divided out
-  EXPECT_EQ(kZero, r.formatCode);
-  EXPECT_EQ(0u, r.unitSize);
-  EXPECT_EQ("_PCM", std::string(parser->results.mediaType, 4));
+  const Case cases[] = {
+      {kWave, WaveSummary(2, 48000, 24), 0, 0, "4824", 6},
+      {kWave, WaveSummary(1, 44100, 16), 0, 0, "4416", -1},
+      {kWave, WaveSummary(1, 32000, 16), 0, 0, "3216", -1},
+      {kWave, WaveSummary(1, 64000, 16), 0, 0, "  16", -1},
+      {kWave, WaveSummary(1, 22050, 16), 0, 0, "  16", -1},
+      {kWave, WaveSummary(1, 22050, 8), 0, 0, "", 1},
+      {kWave, noRiff, 0, 0, "", 0},
+      {kWave, std::vector<uint8_t>(24, 'x'), 0, 0, "", -1}, // too short
+      {kWave, TwoFmtChunks(WaveSummary(2, 44100, 24)), 0, 0, "4424", 6}, // the later one
+      // A later chunk ID with fewer than 24 bytes behind it is not taken.
+      {kWave, Bytes(WaveSummary(1, 48000, 16), "fmt "), 0, 0, "4816", -1},
+      // AIFC rates by the top bits of the mantissa; the exponent is not read.
+      {kAifc, AifcSummary(2, 44100, 24), 0, 0, "4424", 6},
+      {kAifc, AifcSummary(1, 48000, 16), 0, 0, "4816", -1},
+      {kAifc, AifcSummary(1, 32000, 16), 0, 0, "3216", -1},
+      {kAifc, AifcSummary(1, 64000, 16), 0, 0, "3216", -1},
+      {kAifc, AifcSummary(1, 37800, 32), 0, 0, "  32", -1},
+      {kAifc, noComm, 0, 0, "", -1},
+      {kPcm, {}, 16, 88200, "4416", 2},
+      {kPcm, {}, 24, 144000, "4824", 3},
+      {kPcm, {}, 16, 64000, "  16", -1}, // 32 kHz has no PCMA code
+      {kPcm, {}, 4, 48000, "", 0},       // below 8 bits the rate is not divided out
+  };
+  const MobKey file = {0x1001, 0xF1};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+    OmfBuilder b = OmfBegin();
+    const uint32_t descriptor = c.kind == kWave   ? OmfAddWaveDescriptor(b, c.summary)
+                                : c.kind == kAifc ? OmfAddAifcDescriptor(b, c.summary)
+                                                  : OmfAddPcmDescriptor(b, c.bits, c.byteRate);
+    OmfAddMob(b, OmfMob{file, "", -1, descriptor, 0, {}}, OmfList::Source);
+    ASSERT_EQ(1, Open(OmfFinish(b)));
+    parser->DescribeDatabaseMob(file, {});
+    const ParserResults &r = parser->results;
+    EXPECT_EQ(*c.formatCode ? std::string(c.formatCode) : zero, std::string(r.formatCode, 4));
+    if (c.unitSize >= 0) {
+      EXPECT_EQ(static_cast<uint32_t>(c.unitSize), r.unitSize);
+    }
+    EXPECT_EQ(c.kind == kWave ? "_WAV" : c.kind == kAifc ? "_AIF" : "_PCM",
+              std::string(r.mediaType, 4));
+  }
 }
 
 } // namespace

@@ -2,10 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 
 #include "inspection/bento_constants.h"
-#include "inspection/container_files.h"
+#include "inspection/container_test.h"
 #include "support/bento_writer.h"
 
 namespace {
@@ -13,10 +12,7 @@ namespace {
 constexpr uint32_t kSomeProperty = 0x10300;
 constexpr uint32_t kSomeType = 0x10065;
 
-struct BentoReaderTest : ::testing::Test {
-  ContainerFiles files;
-  std::unique_ptr<MediaFileParser> parser = std::make_unique<MediaFileParser>();
-};
+using BentoReaderTest = ContainerTest;
 
 TEST_F(BentoReaderTest, ObjectRunsAreCountedAndTheFirstRunKeepsItsIndex) {
   BentoWriter w = BentoBegin();
@@ -26,7 +22,7 @@ TEST_F(BentoReaderTest, ObjectRunsAreCountedAndTheFirstRunKeepsItsIndex) {
   BentoAddImmediateU32(w, 5, kSomeProperty + 1, kSomeType, 22);
   for (uint32_t table : {0u, 1u}) { // the object tree, and the sorted table
     parser->searchObjectTable = table;
-    ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
+    ASSERT_EQ(1, Open(BentoFinish(w)));
     EXPECT_EQ(4u, parser->entryCount);
     EXPECT_EQ(3u, parser->objectCount);
     EXPECT_EQ(0, parser->FirstEntryOfObject(5));
@@ -53,7 +49,7 @@ TEST_F(BentoReaderTest, ObjectRunsAreCountedAndTheFirstRunKeepsItsIndex) {
 TEST_F(BentoReaderTest, MissingEntriesYieldTheEmptyEntry) {
   BentoWriter w = BentoBegin();
   BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
-  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
+  ASSERT_EQ(1, Open(BentoFinish(w)));
   for (uint32_t index : {UINT32_MAX, 1u, 1000u}) {
     const TocEntry &entry = parser->GetEntry(index);
     EXPECT_EQ(&parser->emptyEntry, &entry);
@@ -69,7 +65,7 @@ TEST_F(BentoReaderTest, MobListWithARepeatedKeyKeepsTheFirstObject) {
       BentoMobList(w, {{0x11, 0xAA, 100}, {0x22, 0xAA, 200}, {0x11, 0xAA, 300}, {0x33, 0x01, 400}});
   BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, PROP_SOURCE_MOB_LIST, TYPE_MOB_INDEX_LIST, list.data(), list.size());
-  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
+  ASSERT_EQ(1, Open(BentoFinish(w)));
 
   MobIndex *index = &parser->sourceMobIndex;
   ASSERT_EQ(3u, parser->MobCount(index));
@@ -91,7 +87,7 @@ TEST_F(BentoReaderTest, ListCountLargerThanTheValueReadsOnlyWhatItHolds) {
   list[0] = 200; // the count claims far more records
   BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST, list.data(), list.size());
-  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
+  ASSERT_EQ(1, Open(BentoFinish(w)));
   EXPECT_EQ(2u, parser->MobCount(&parser->clipMobIndex));
 }
 
@@ -103,7 +99,7 @@ TEST_F(BentoReaderTest, BigEndianSwapsTheCountOfStoredListsOnly) {
   BentoAddStored(w, 1, kSomeProperty, TYPE_OBJECT_REF_ARRAY, refs.data(), refs.size());
   BentoAddImmediate(w, 1, kSomeProperty + 1, TYPE_OBJECT_REF_ARRAY, immediate, 2);
   BentoAddStored(w, 1, kSomeProperty + 2, TYPE_STRING, refs.data(), refs.size());
-  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
+  ASSERT_EQ(1, Open(BentoFinish(w)));
   EXPECT_EQ(0u, parser->littleEndian);
 
   ASSERT_EQ(10u, parser->ReadValue(1));
@@ -126,7 +122,7 @@ TEST_F(BentoReaderTest, ValueReadsAndTheirBounds) {
   BentoAddEntry(w, 1, kSomeProperty + 3, TYPE_STRING, 16, 0xFFFFFFFE, 1); // 4
   BentoAddEntry(w, 1, kSomeProperty + 4, TYPE_STRING, 0xFFFFFFF0, 8, 1);  // 5
   BentoAddEntry(w, 1, kSomeProperty + 5, TYPE_STRING, 16, 0xFFFFFFFC, 0); // 6
-  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
+  ASSERT_EQ(1, Open(BentoFinish(w)));
 
   ASSERT_EQ(sizeof text, parser->ReadValue(1));
   EXPECT_STREQ(text, reinterpret_cast<const char *>(parser->valueBuffer));
@@ -145,12 +141,32 @@ TEST_F(BentoReaderTest, ValueReadsAndTheirBounds) {
   EXPECT_EQ(4u, parser->ReadValue(6));
 }
 
+// The last bytes of the file (the label's) as a stored value: readable up to the very end,
+// refused when the value would reach one byte past it, read field by field or whole.
+TEST_F(BentoReaderTest, AStoredValueMayEndExactlyAtTheEndOfTheFile) {
+  BentoWriter w = BentoBegin();
+  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  const size_t atEnd = BentoAddEntry(w, 1, kSomeProperty, TYPE_STRING, 0, 8, 1);
+  const size_t past = BentoAddEntry(w, 1, kSomeProperty + 1, TYPE_STRING, 0, 8, 1);
+  const uint32_t size = static_cast<uint32_t>(BentoFinish(w).size());
+  w.toc[atEnd].value = size - 8;
+  w.toc[past].value = size - 7;
+  const std::vector<uint8_t> bytes = BentoFinish(w);
+  for (uint64_t wholeFile : {uint64_t{0}, kDatabaseImageLimit}) {
+    parser->wholeFileLimit = wholeFile;
+    ASSERT_EQ(1, Open(bytes));
+    ASSERT_EQ(8u, parser->ReadValue(static_cast<uint32_t>(atEnd))) << wholeFile;
+    EXPECT_EQ(0, std::memcmp(parser->valueBuffer, bytes.data() + size - 8, 8));
+    EXPECT_EQ(0u, parser->ReadValue(static_cast<uint32_t>(past))) << wholeFile;
+  }
+}
+
 TEST_F(BentoReaderTest, LargeValueGrowsTheBufferWithZerosBehind) {
   BentoWriter w = BentoBegin();
   std::vector<uint8_t> big(40000, 0x5A);
   BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, kSomeProperty, TYPE_STRING, big.data(), big.size());
-  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
+  ASSERT_EQ(1, Open(BentoFinish(w)));
   ASSERT_EQ(40000u, parser->ReadValue(1));
   EXPECT_GE(parser->valueCapacity, 40004u);
   EXPECT_EQ(0x5A, parser->valueBuffer[39999]);
@@ -168,7 +184,7 @@ TEST_F(BentoReaderTest, ValueThatFindsNoMemoryReadsAsAbsent) {
   BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, kSomeProperty, TYPE_STRING, big.data(), big.size());
   BentoAddStored(w, 1, kSomeProperty + 1, TYPE_STRING, text, sizeof text);
-  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
+  ASSERT_EQ(1, Open(BentoFinish(w)));
   ParserAllocFunction previous = SetParserAllocator(NoMemory);
   EXPECT_EQ(0u, parser->ReadValue(1));
   EXPECT_EQ(sizeof text, parser->ReadValue(2)); // the old buffer still serves

@@ -15,21 +15,12 @@ std::wstring Text(const char *type, uint32_t compressionId, const char *formatCo
 
 const char kZero[4] = {0, 0, 0, 0};
 
+// A known compression ID gets its label (the first and last of the table), any other the raw
+// form.
 TEST(MediaInfoText, VideoLabels) {
-  const struct {
-    uint32_t id;
-    const wchar_t *text;
-  } labels[] = {
-      {75, L"JPEG: 10:1"},   {76, L"JPEG: 2:1"},    {77, L"JPEG: 3:1"},
-      {78, L"JPEG: 15:1s"},  {79, L"JPEG: 4:1s"},   {80, L"JPEG: 2:1s"},
-      {82, L"JPEG: 20:1"},   {110, L"JPEG: 10:1m"}, {111, L"JPEG: 4:1m"},
-      {140, L"DV25: 411"},   {141, L"DV25: 420"},   {142, L"DV50"},
-      {151, L"UNCOMP: 1:1"}, {160, L"MPEG: 50"},    {161, L"MPEG: 40"},
-      {162, L"MPEG: 30"},    {170, L"UNCOMP: 1:1"}, {2022, L"UNCOMP: 1:1 10bit"},
-  };
-  for (const auto &label : labels) EXPECT_EQ(label.text, Text("_VID", label.id, "JFIF"));
+  EXPECT_EQ(L"JPEG: 10:1", Text("_VID", 75, "JFIF"));
+  EXPECT_EQ(L"UNCOMP: 1:1 10bit", Text("_VID", 2022, "JFIF"));
   EXPECT_EQ(L"_VID JFIF 0x51", Text("_VID", 81, "JFIF"));
-  EXPECT_EQ(L"_VID JFIF 0x99", Text("_VID", 0x99, "JFIF"));
   EXPECT_EQ(L"_VID JFIF 0xffffffff", Text("_VID", 0xFFFFFFFF, "JFIF"));
 }
 

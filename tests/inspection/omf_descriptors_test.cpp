@@ -7,7 +7,7 @@
 #include <string>
 
 #include "inspection/bento_constants.h"
-#include "inspection/container_files.h"
+#include "inspection/container_test.h"
 #include "support/log_capture.h"
 #include "support/omf_builder.h"
 #include "support/omf_media.h"
@@ -26,12 +26,11 @@ std::wstring Wide(const std::string &text) {
   return std::wstring(text.begin(), text.end());
 }
 
-struct OmfDescriptorsTest : ::testing::Test {
-  ContainerFiles files;
-  std::unique_ptr<MediaFileParser> parser = std::make_unique<MediaFileParser>();
+struct OmfDescriptorsTest : ContainerTest {
+  using ContainerTest::Open;
   OmfBuilder b = OmfBegin();
 
-  void Open() { ASSERT_EQ(1, files.Open(*parser, OmfFinish(b))); }
+  void Open() { ASSERT_EQ(1, Open(OmfFinish(b))); }
   const ParserResults &Db(const MobKey &file = kFile, const MobKey &clip = kClip) {
     parser->DescribeDatabaseMob(file, clip);
     return parser->results;
@@ -257,7 +256,7 @@ TEST_F(OmfDescriptorsTest, GeneratedMediaFilesOfEveryKind) {
     plan.sampleRate = 44100;
     plan.bits = 24;
     plan.channels = 2;
-    ASSERT_EQ(1, files.Open(*parser, BuildMediaFile(plan)));
+    ASSERT_EQ(1, Open(BuildMediaFile(plan)));
     parser->DescribeMediaFile();
     const ParserResults &r = parser->results;
     EXPECT_EQ(e.type, Code(r.mediaType));
@@ -277,8 +276,7 @@ TEST_F(OmfDescriptorsTest, GeneratedMediaFilesOfEveryKind) {
 // media exactly as reading value by value through the object tree does, in both byte
 // orders (the generated TOC ends with dictionary objects out of order); a file above the
 // limit is read value by value.
-TEST(DatabaseImage, DescribesEveryMediaAsReadingValueByValue) {
-  ContainerFiles files;
+TEST_F(ContainerTest, DatabaseImageDescribesEveryMediaAsReadingValueByValue) {
   const std::vector<OmfMediaSpec> media = GenerateMediaSpecs(60, 4, 7);
   struct Way {
     uint64_t limit;
@@ -286,7 +284,7 @@ TEST(DatabaseImage, DescribesEveryMediaAsReadingValueByValue) {
   };
   const Way ways[] = {{0, 0}, {0, 1}, {kDatabaseImageLimit, 1}, {64, 0}};
   for (bool bigEndian : {false, true}) {
-    const std::filesystem::path database = files.dir.File(bigEndian ? "big.mdb" : "little.mdb");
+    const std::filesystem::path database = dir.path / (bigEndian ? "big.mdb" : "little.mdb");
     ASSERT_TRUE(WriteMediaDatabase(database, media, 40, bigEndian));
     std::vector<ParserResults> byValue;
     std::vector<int32_t> firstEntries;

@@ -1,5 +1,5 @@
 // The structure viewer's window-free logic: item labels, the objects behind references,
-// hex dump lines and the name dictionary, on generated containers and the real ones.
+// hex dump lines and the name dictionary.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,11 +7,10 @@
 #include <vector>
 
 #include "inspection/bento_constants.h"
-#include "inspection/view_fixture.h"
+#include "inspection/container_test.h"
 #include "inspection/name_dictionary.h"
 #include "inspection/structure_view.h"
 #include "support/bento_writer.h"
-#include "support/realdata.h"
 
 namespace {
 
@@ -35,7 +34,8 @@ std::vector<std::wstring> Lines(MediaFileParser &parser, int32_t entry) {
   return lines;
 }
 
-struct StructureViewTest : ViewFixture {
+struct StructureViewTest : ContainerTest {
+  using ContainerTest::Open;
   // Object 1 with references of each kind, a named mob and an unnamed locator.
   BentoWriter Container() {
     BentoWriter w = BentoBegin();
@@ -67,8 +67,7 @@ struct StructureViewTest : ViewFixture {
   }
 
   void Open(const BentoWriter &w) {
-    ASSERT_EQ(1, files.Open(*parser, BentoFinish(w)));
-    BuildNameDictionary(*parser, &names);
+    ASSERT_EQ(1, OpenNamed(BentoFinish(w)));
     ASSERT_NE(nullptr, names);
   }
 };
@@ -187,59 +186,13 @@ TEST_F(StructureViewTest, NothingWithoutEntries) {
   BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoLabel other;
   other.majorVersion = 3; // opened without entries
-  ASSERT_EQ(1, files.Open(*parser, BentoFinish(w, other)));
+  ASSERT_EQ(1, Open(BentoFinish(w, other)));
   BuildNameDictionary(*parser, &names);
   EXPECT_EQ(kStandardNameCount, names->count);
   ViewItem item;
   EXPECT_EQ(0, MakeObjectItem(*parser, 1, &item));
   EXPECT_TRUE(Properties(1).empty());
   EXPECT_TRUE(Lines(*parser, 0).empty());
-}
-
-// Every object reachable one level from object 1 of the real version-1 containers gets its
-// items, every reference is followed once and every entry dumps.
-TEST(StructureViewRealData, VersionOneContainersBrowse) {
-  const char *files[] = {"omfkt22/Complx1x.omf", "omfkt22/DupMob1x.omf", "omfkt22/Film1x.omf",
-                         "omfkt22/ManyO1x.omf",  "omfkt22/NgCloneX.omf", "omfkt22/Patch1x.omf",
-                         "omfkt22/PatchIMA.omf", "omfkt22/PrivR1x.omf",  "omfkt22/Simple1x.omf",
-                         "omfkt22/TstAttr1x.omf"};
-  auto parser = std::make_unique<MediaFileParser>();
-  NameDictionary *names = nullptr;
-  int opened = 0;
-  for (const char *name : files) {
-    const std::filesystem::path file = RealdataFile(name);
-    if (file.empty()) continue;
-    ASSERT_EQ(1, parser->OpenMediaFile(file.wstring().c_str())) << name;
-    ++opened;
-    BuildNameDictionary(*parser, &names);
-    ASSERT_NE(nullptr, names);
-    EXPECT_GT(names->count, kStandardNameCount) << name;
-
-    ViewItem head;
-    ASSERT_EQ(1, MakeObjectItem(*parser, 1, &head)) << name;
-    std::vector<ViewItem> items;
-    MakePropertyItems(*parser, names, 1, &items);
-    ASSERT_FALSE(items.empty()) << name;
-    size_t lines = 0;
-    for (const ViewItem &item : items) {
-      std::vector<uint32_t> objects;
-      ReferencedObjects(*parser, item.entry, &objects);
-      for (uint32_t id : objects) {
-        ViewItem object;
-        std::vector<ViewItem> properties;
-        if (MakeObjectItem(*parser, id, &object))
-          MakePropertyItems(*parser, names, id, &properties);
-      }
-    }
-    for (uint32_t i = 0; i < parser->entryCount; ++i) {
-      DumpEntryLines(
-          *parser, static_cast<int32_t>(i),
-          [](void *context, const wchar_t *) { ++*static_cast<size_t *>(context); }, &lines);
-    }
-    EXPECT_GE(lines, 3u * parser->entryCount) << name;
-  }
-  DestroyNameDictionary(names);
-  if (opened == 0) GTEST_SKIP() << "the real containers are not beside the repository";
 }
 
 } // namespace

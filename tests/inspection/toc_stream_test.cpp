@@ -1,5 +1,5 @@
 // Version-2 tables (the byte-code stream of label major version 2) in the viewer's parser:
-// generated containers in both byte orders, damaged streams, and the real OMF 2.x files.
+// generated containers in both byte orders and damaged streams.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,13 +8,12 @@
 #include <vector>
 
 #include "inspection/bento_constants.h"
-#include "inspection/view_fixture.h"
+#include "inspection/container_test.h"
 #include "inspection/name_dictionary.h"
 #include "inspection/structure_view.h"
 #include "inspection/toc_stream.h"
 #include "support/bento_writer.h"
 #include "support/log_capture.h"
-#include "support/realdata.h"
 
 namespace {
 
@@ -102,18 +101,8 @@ Container MakeContainer(bool big) {
   return c;
 }
 
-struct TocStreamTest : ViewFixture {
-  TocStreamTest() : ViewFixture(1) { names = CreateNameDictionary(); }
-
-  int Open(const std::vector<uint8_t> &bytes) {
-    const int opened = files.Open(*parser, bytes);
-    if (opened == 1) BuildNameDictionary(*parser, &names);
-    return opened;
-  }
-  std::wstring ObjectLabel(uint32_t objectId) {
-    ViewItem item{};
-    return MakeObjectItem(*parser, objectId, &item) ? item.label : L"(none)";
-  }
+struct TocStreamTest : ContainerTest {
+  TocStreamTest() : ContainerTest(1) { names = CreateNameDictionary(); }
 };
 
 TEST_F(TocStreamTest, BothByteOrdersReadWithTheFilesOwnNames) {
@@ -124,7 +113,7 @@ TEST_F(TocStreamTest, BothByteOrdersReadWithTheFilesOwnNames) {
     const Container c = MakeContainer(big);
     const std::vector<uint8_t> bytes = BentoFinishStream(c.w);
     LogCapture log;
-    ASSERT_EQ(1, Open(bytes));
+    ASSERT_EQ(1, OpenNamed(bytes));
     EXPECT_TRUE(log.lines.empty());
     EXPECT_EQ(1u, parser->valid);
     EXPECT_EQ(big ? 0u : 1u, parser->littleEndian);
@@ -183,7 +172,7 @@ TEST_F(TocStreamTest, DamageEndsTheTableWithWhatWasRead) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
     LogCapture log;
-    ASSERT_EQ(1, Open(c.bytes));
+    ASSERT_EQ(1, OpenNamed(c.bytes));
     if (c.entries != 0) {
       EXPECT_EQ(c.entries, parser->entryCount);
     } else {
@@ -197,74 +186,16 @@ TEST_F(TocStreamTest, DamageEndsTheTableWithWhatWasRead) {
   std::vector<uint8_t> nothing = BentoFinishStream(good.w);
   nothing[good.w.data.size()] = 0x30;
   LogCapture log;
-  EXPECT_EQ(0, Open(nothing));
+  EXPECT_EQ(0, OpenNamed(nothing));
   EXPECT_EQ(0u, parser->open);
 }
 
 TEST_F(TocStreamTest, OnlyTheViewersParserReadsTheStream) {
   auto catalogue = std::make_unique<MediaFileParser>();
-  ASSERT_EQ(1, files.Open(*catalogue, BentoFinishStream(MakeContainer(false).w)));
+  const std::filesystem::path file = Write(BentoFinishStream(MakeContainer(false).w));
+  ASSERT_EQ(1, catalogue->OpenMediaFile(file.wstring().c_str()));
   EXPECT_EQ(0u, catalogue->valid);
   EXPECT_EQ(0u, catalogue->entryCount);
-}
-
-// The OMF 2.x sample files: value entries (continued pieces joined) and objects.
-TEST(TocStreamRealData, EveryVersionTwoFileOpensWithItsObjectsAndNames) {
-  struct Real {
-    const char *file;
-    uint32_t entries;
-    uint32_t objects;
-  };
-  const Real kFiles[] = {
-      {"omfkt22/CDCI.omf", 387, 281},       {"omfkt22/CmplxIMA.omf", 692, 351},
-      {"omfkt22/Complx2x.omf", 785, 437},   {"omfkt22/DupMob2x.omf", 426, 292},
-      {"omfkt22/Film2x.omf", 835, 453},     {"omfkt22/JPEG.omf", 384, 281},
-      {"omfkt22/ManyO2x.omf", 1118, 652},   {"omfkt22/Media2x.omf", 4083, 1323},
-      {"omfkt22/MkDesc2x.omf", 367, 280},   {"omfkt22/MkOMFLoc.omf", 543, 330},
-      {"omfkt22/PrivR2x.omf", 316, 253},    {"omfkt22/RGBA.omf", 378, 281},
-      {"omfkt22/Simple2x.omf", 420, 286},   {"omfkt22/TstAttr2x.omf", 336, 258},
-      {"omfkt22/TstAttrIMA.omf", 312, 238}, {"omfkt22/rawRef.omf", 430, 301},
-      {"libomf/test.omf", 1339, 537},       {"aaf-sdk/vs9_Complx2x.omf", 784, 436},
-  };
-  auto parser = std::make_unique<MediaFileParser>(1);
-  int seen = 0;
-  for (const Real &real : kFiles) {
-    const std::filesystem::path file = RealdataFile(real.file);
-    if (file.empty()) continue;
-    ++seen;
-    LogCapture log;
-    ASSERT_EQ(1, parser->OpenMediaFile(file.wstring().c_str())) << real.file;
-    EXPECT_TRUE(log.lines.empty()) << real.file;
-    EXPECT_EQ(real.entries, parser->entryCount) << real.file;
-    EXPECT_EQ(real.objects, parser->objectCount) << real.file;
-    ViewItem head{};
-    ASSERT_EQ(1, MakeObjectItem(*parser, 1, &head)) << real.file;
-    EXPECT_EQ(L"[ ID=0x1 ]HEAD", std::wstring(head.label)) << real.file;
-  }
-  if (seen == 0) GTEST_SKIP() << "the real containers are not beside the repository";
-
-  const std::filesystem::path simple = RealdataFile("omfkt22/Simple2x.omf");
-  if (simple.empty()) return;
-  ASSERT_EQ(1, parser->OpenMediaFile(simple.wstring().c_str()));
-  NameDictionary *names = nullptr;
-  BuildNameDictionary(*parser, &names);
-  std::vector<ViewItem> items;
-  MakePropertyItems(*parser, names, 1, &items);
-  DestroyNameDictionary(names);
-  std::vector<std::wstring> labels;
-  for (const ViewItem &item : items) labels.push_back(item.label);
-  EXPECT_NE(labels.end(),
-            std::find(labels.begin(), labels.end(),
-                      L"OMFI:HEAD:ByteOrder  ( omfi:Int16 )=[ val 0x4949 :len 0x2 ]"));
-  const auto mobs =
-      std::find(labels.begin(), labels.end(), L"OMFI:HEAD:Mobs  ( omfi:ObjRefArray )[ext]");
-  ASSERT_NE(labels.end(), mobs);
-  std::vector<uint32_t> objects;
-  ReferencedObjects(*parser, items[static_cast<size_t>(mobs - labels.begin())].entry, &objects);
-  EXPECT_EQ((std::vector<uint32_t>{0x100E9, 0x100F5, 0x10100}), objects);
-  ViewItem mob{};
-  ASSERT_EQ(1, MakeObjectItem(*parser, 0x10100, &mob));
-  EXPECT_EQ(L"Simple Composition[ ID=0x10100 ]CMOB", std::wstring(mob.label));
 }
 
 } // namespace
