@@ -35,17 +35,11 @@ struct OmfDescriptorsTest : ContainerTest {
     parser->DescribeDatabaseMob(file, clip);
     return parser->results;
   }
-  // A file mob with a video descriptor whose single slot's source clip names source.
-  void AddFileMob(const MobKey &source, uint32_t attributes = 0) {
+  // A source mob with a video descriptor whose single slot's source clip names source.
+  void AddFileMob(const MobKey &source, uint32_t attributes = 0, const MobKey &key = kFile) {
     const uint32_t descriptor = OmfAddVideoDescriptor(b, OmfVideo{});
-    OmfAddMob(b,
-              OmfMob{kFile,
-                     "file",
-                     -1,
-                     descriptor,
-                     attributes,
-                     {OmfAddSlot(b, OmfAddSourceClip(b, source))}},
-              OmfList::Source);
+    const uint32_t slot = OmfAddSlot(b, OmfAddSourceClip(b, source));
+    OmfAddMob(b, OmfMob{key, "file", -1, descriptor, attributes, {slot}}, OmfList::Source);
   }
 };
 
@@ -137,22 +131,8 @@ TEST_F(OmfDescriptorsTest, EachDatabaseCallStartsEmpty) {
 
 TEST_F(OmfDescriptorsTest, CyclicSourceChainEnds) {
   const MobKey a = {0x4001, 1}, c = {0x4002, 1};
-  OmfAddMob(b,
-            OmfMob{a,
-                   "A",
-                   -1,
-                   OmfAddVideoDescriptor(b, OmfVideo{}),
-                   0,
-                   {OmfAddSlot(b, OmfAddSourceClip(b, c))}},
-            OmfList::Source);
-  OmfAddMob(b,
-            OmfMob{c,
-                   "C",
-                   -1,
-                   OmfAddVideoDescriptor(b, OmfVideo{}),
-                   0,
-                   {OmfAddSlot(b, OmfAddSourceClip(b, a))}},
-            OmfList::Source);
+  AddFileMob(c, 0, a);
+  AddFileMob(a, 0, c);
   AddFileMob(a);
   Open();
   LogCapture log;
