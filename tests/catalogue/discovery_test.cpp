@@ -51,14 +51,17 @@ TEST_F(Discovery, AddingAPathAgainInOtherCaseKeepsOneEntryAndMarksItPresent) {
   EXPECT_EQ(path, first->path);
 }
 
+// Sub-folders are walked as Windows matches "*.??": an extension of at most two characters,
+// or none (Avid's "MXF" and "1").
 TEST_F(Discovery, ScanFolderFindsIndexFilesInSubFoldersThatTheWildcardSelects) {
   Touch(Folder("") / "a.pmr");
   Touch(dir.path / "B.PMR");
   Touch(dir.path / "notes.txt");
   Touch(Folder("Disk.01") / "c.pmr");
   Touch(Folder("Disk.01/Deep.02") / "d.pmr");
-  Touch(Folder("Long.abc") / "e.pmr"); // a three-letter extension is not matched by "*.??"
-  Folder("Folder.pmr");                // a folder, not an index file
+  Touch(Folder("MXF/1") / "msmFMID.pmr");
+  Touch(Folder("Long.abc") / "e.pmr");
+  Folder("Folder.pmr"); // a folder, not an index file
 
   LogCapture log;
   ScanFolder(dir.path.wstring().c_str());
@@ -67,20 +70,10 @@ TEST_F(Discovery, ScanFolderFindsIndexFilesInSubFoldersThatTheWildcardSelects) {
       (dir.path / "B.PMR").wstring(),
       (dir.path / "Disk.01" / "c.pmr").wstring(),
       (dir.path / "Disk.01" / "Deep.02" / "d.pmr").wstring(),
+      (dir.path / "MXF" / "1" / "msmFMID.pmr").wstring(),
   });
   EXPECT_EQ(expected, Sorted(DatabasePaths()));
   EXPECT_TRUE(log.lines.empty());
-}
-
-TEST_F(Discovery, FoldersWithoutExtensionAreWalkedAsWindowsMatchesThem) {
-  Touch(Folder("MXF/1") / "msmFMID.pmr");
-  Touch(Folder("a.b") / "f.pmr");
-  ScanFolder(dir.path.wstring().c_str());
-  const std::vector<std::wstring> expected = Sorted({
-      (dir.path / "MXF" / "1" / "msmFMID.pmr").wstring(),
-      (dir.path / "a.b" / "f.pmr").wstring(),
-  });
-  EXPECT_EQ(expected, Sorted(DatabasePaths()));
 }
 
 TEST_F(Discovery, ALinkBackUpTheTreeIsNotFollowed) {
@@ -158,9 +151,11 @@ TEST_F(Discovery, DriveRootsAreSearchedInTheirTwoMediaFolders) {
   Touch(Folder("OMFI MediaFiles") / "a.pmr");
   Touch(Folder("AVID MediaFiles/Disk.01") / "b.pmr");
   Touch(Folder("Other Media") / "c.pmr");
+  Touch(Folder("Other root") / "OMFI MediaFiles"); // a file where the folder is expected
   std::wstring missing = (dir.path / "no drive").wstring() + platform::kPathSeparator;
   std::wstring root = dir.path.wstring() + platform::kPathSeparator;
-  std::wstring roots = missing + L'\0' + root + L'\0';
+  std::wstring other = (dir.path / "Other root").wstring() + platform::kPathSeparator;
+  std::wstring roots = missing + L'\0' + root + L'\0' + other + L'\0';
 
   wchar_t before[platform::kPathBufferChars], after[platform::kPathBufferChars];
   ASSERT_GT(platform::GetCurrentFolder(before, platform::kPathBufferChars), 0u);
@@ -176,6 +171,7 @@ TEST_F(Discovery, DriveRootsAreSearchedInTheirTwoMediaFolders) {
   EXPECT_EQ(expected, Sorted(DatabasePaths()));
   EXPECT_EQ(1u, log.Count(missing + L" :: Device not ready"));
   EXPECT_EQ(std::vector<std::wstring>{L"Scanning All drives for databases"}, progress.titles);
+  EXPECT_FALSE(progress.HasInfoStartingWith(other)) << "a file is not walked as a folder";
   EXPECT_STREQ(before, after) << "the current folder comes back";
 }
 

@@ -86,6 +86,13 @@ TEST_F(Linking, LinkBuildsTheIndexesTheProjectTableAndTheTotals) {
 
   Link();
   EXPECT_EQ((Totals{13, 15, 3, 1073, 70}), Current()) << "linking again changes nothing";
+
+  EXPECT_EQ(nullptr, g_catalogue.GetProject(0));
+  EXPECT_EQ(0u, g_catalogue.ProjectSize(nullptr));
+  ProjectEntry *kept = g_catalogue.GetProject(1);
+  g_catalogue.ClearCatalogue();
+  EXPECT_EQ(nullptr, g_catalogue.GetProject(1));
+  EXPECT_EQ(0u, g_catalogue.ProjectSize(kept)) << "a row kept across a clear reads nothing";
 }
 
 class AddingMedia : public Linking {
@@ -123,6 +130,15 @@ TEST_F(AddingMedia, TheFourExtensionsAreTakenInEitherCaseAndNothingElse) {
   for (const char *name : {"a.omf", "b.OMF", "c.wav", "d.WAV", "e.aif", "f.AIF", "g.mxf", "h.MXF",
                            "i.txt", "j.mov", "k.omf", "vanished.omf"})
     AddMediaFile((f / name).wstring().c_str());
+
+  // Input of the wrong kind adds nothing: no path, an empty one, a file given as a folder.
+  ProgressCapture progress;
+  AddMediaFile(nullptr);
+  AddMediaFile(L"");
+  AddMediaFolder(nullptr);
+  AddMediaFolder(L"");
+  AddMediaFolder((f / "a.omf").wstring().c_str());
+  EXPECT_TRUE(progress.infos.empty()) << "no folder walk started";
 
   EXPECT_EQ(8u, g_catalogue.records.count);
   EXPECT_TRUE(RecordsNamed(L"i.txt").empty());
@@ -231,6 +247,10 @@ TEST_F(AddingMedia, DescribeMediaRecordReadsTheFileAgainAndKeepsTheKeys) {
 
   EXPECT_EQ(0, DescribeMediaRecord(RecordsNamed(L"m.mxf").at(0)));
   EXPECT_EQ(0, DescribeMediaRecord(nullptr));
+  // A record without a name is no file, even where its folder names one.
+  MediaRecord nameless{};
+  CopyText(nameless.folder, (dir.path / "a.omf").wstring().c_str());
+  EXPECT_EQ(0, DescribeMediaRecord(&nameless));
   fs::remove(dir.path / "a.omf");
   EXPECT_EQ(0, DescribeMediaRecord(a));
 }

@@ -16,53 +16,23 @@ namespace {
 namespace fs = std::filesystem;
 using Loading = GlobalCatalogueTest;
 
-// A media folder with its index file and media database: the index lists one name per
-// media given; files are written only for the sizes given (0: listed but not on disk).
-struct MediaFolderSpec {
-  std::vector<std::string> names;
-  std::vector<OmfMediaSpec> media;
-  std::vector<uint64_t> sizes;
-  bool withDatabase = true;
-};
-
-fs::path WriteMediaFolder(const fs::path &folder, const MediaFolderSpec &plan) {
-  fs::create_directories(folder);
-  std::vector<PmrEntry> entries;
-  for (size_t i = 0; i < plan.names.size(); ++i) {
-    entries.push_back(IndexEntryFor(plan.names[i], plan.media[i]));
-    if (plan.sizes[i] != 0) {
-      EXPECT_TRUE(WriteSizedFile(folder / plan.names[i], plan.sizes[i]));
-    }
-  }
-  const fs::path index = folder / "msmFMID.pmr";
-  EXPECT_TRUE(WriteIndexFile(index, entries));
-  if (plan.withDatabase) {
-    EXPECT_TRUE(WriteMediaDatabase(folder / "msmMMOB.mdb", plan.media));
-  }
-  return index;
+fs::path WriteFolder(const fs::path &folder, const std::vector<FolderMedia> &media) {
+  EXPECT_TRUE(WriteMediaFolder(folder, "msmFMID.pmr", media));
+  return folder / "msmFMID.pmr";
 }
 
-std::vector<OmfMediaSpec> ThreeMedia(uint32_t seed) {
-  std::vector<OmfMediaSpec> media = GenerateMediaSpecs(3, 1, seed);
-  media[0].kind = OmfMediaKind::Video;
-  media[0].project = "Harbour Lights";
-  media[0].clipUsage = 7;
-  media[1].kind = OmfMediaKind::Wave;
-  media[1].project = "Night Ferry";
-  media[1].clipUsage = 1;
-  media[2].project = "Night Ferry";
+FolderMedia Gone(FolderMedia media) {
+  media.onDisk = false;
   return media;
-}
-
-bool SameKey(const MobKey &a, const MobKey &b) {
-  return MobKeyEqual(a, b);
 }
 
 TEST_F(Loading, ThreePassesReadIndexDatabaseAndDisk) {
   const fs::path folder = dir.path / "Disk.01";
-  std::vector<OmfMediaSpec> media = ThreeMedia(1);
-  const fs::path index =
-      WriteMediaFolder(folder, {{"clip1.omf", "clip2.wav", "gone.omf"}, media, {1000, 2000, 0}});
+  const std::vector<FolderMedia> media = {
+      Media("clip1.omf", "Harbour Lights", 1, 1000),
+      Media("clip2.wav", "Night Ferry", 2, 2000, OmfMediaKind::Wave),
+      Gone(Media("gone.omf", "Night Ferry", 3))};
+  const fs::path index = WriteFolder(folder, media);
   ASSERT_TRUE(WriteSizedFile(folder / "extra.omf", 300));
   ASSERT_TRUE(WriteSizedFile(folder / "notes.txt", 50));
   ASSERT_TRUE(WriteSizedFile(folder / "Stray.PMR", 7)); // only ".pmr" and ".mdb" in lower
@@ -91,10 +61,10 @@ TEST_F(Loading, ThreePassesReadIndexDatabaseAndDisk) {
   EXPECT_EQ(1u, clip[0]->linked);
   EXPECT_EQ(folder.wstring(), clip[0]->folder);
   EXPECT_STREQ(L"Harbour Lights", clip[0]->project);
-  EXPECT_TRUE(SameKey(media[0].fileMobKey, clip[0]->mediaId));
-  EXPECT_TRUE(SameKey(media[0].clipMobKey, clip[0]->clipMobKey));
-  EXPECT_EQ(std::wstring(media[0].clipName.begin(), media[0].clipName.end()), clip[0]->nameInBin);
-  EXPECT_STREQ(L"Tape 001", clip[0]->source);
+  EXPECT_TRUE(MobKeyEqual(media[0].plan.fileMobKey, clip[0]->mediaId));
+  EXPECT_TRUE(MobKeyEqual(media[0].plan.clipMobKey, clip[0]->clipMobKey));
+  EXPECT_STREQ(L"Clip of clip1.omf", clip[0]->nameInBin);
+  EXPECT_STREQ(L"Tape B", clip[0]->source);
   EXPECT_EQ(7u, clip[0]->clipUsage);
   EXPECT_EQ(0, std::memcmp("_VID", clip[0]->mediaType, 4));
   EXPECT_EQ(1000u, clip[0]->size);
@@ -109,7 +79,7 @@ TEST_F(Loading, ThreePassesReadIndexDatabaseAndDisk) {
   EXPECT_EQ(0u, gone[0]->attributes);
   EXPECT_EQ(0u, gone[0]->size);
   EXPECT_STREQ(L"Night Ferry", gone[0]->project);
-  EXPECT_TRUE(SameKey(media[2].fileMobKey, gone[0]->mediaId));
+  EXPECT_TRUE(MobKeyEqual(media[2].plan.fileMobKey, gone[0]->mediaId));
 
   for (const wchar_t *name : {L"extra.omf", L"notes.txt", L"Stray.PMR", L"Stray.MDB"}) {
     std::vector<MediaRecord *> found = RecordsNamed(name);
@@ -129,9 +99,9 @@ TEST_F(Loading, ThreePassesReadIndexDatabaseAndDisk) {
 }
 
 TEST_F(Loading, DisabledAbsentAndMissingDatabasesContributeNothing) {
-  const fs::path a = WriteMediaFolder(dir.path / "A.01", {{"a.omf"}, ThreeMedia(1), {10}});
-  const fs::path b = WriteMediaFolder(dir.path / "B.01", {{"b.omf"}, ThreeMedia(2), {20}});
-  const fs::path c = WriteMediaFolder(dir.path / "C.01", {{"c.omf"}, ThreeMedia(3), {30}});
+  const fs::path a = WriteFolder(dir.path / "A.01", {Media("a.omf", "P", 1, 10)});
+  const fs::path b = WriteFolder(dir.path / "B.01", {Media("b.omf", "P", 2, 20)});
+  const fs::path c = WriteFolder(dir.path / "C.01", {Media("c.omf", "P", 3, 30)});
   const fs::path gone = dir.path / "D.01" / "msmFMID.pmr";
   for (const fs::path &index : {a, b, c, gone}) AddDatabase(index.wstring().c_str());
   g_catalogue.databases.NodeAt(1)->enabled = 0; // b: unchecked in the tree
@@ -148,8 +118,8 @@ TEST_F(Loading, DisabledAbsentAndMissingDatabasesContributeNothing) {
 }
 
 TEST_F(Loading, ANameListedInTwoFoldersGivesTwoRecordsMatchedByFolder) {
-  const fs::path a = WriteMediaFolder(dir.path / "A.01", {{"shared.omf"}, ThreeMedia(1), {0}});
-  const fs::path b = WriteMediaFolder(dir.path / "B.01", {{"SHARED.omf"}, ThreeMedia(2), {77}});
+  const fs::path a = WriteFolder(dir.path / "A.01", {Gone(Media("shared.omf", "P", 1))});
+  const fs::path b = WriteFolder(dir.path / "B.01", {Media("SHARED.omf", "P", 2, 77)});
   AddDatabase(a.wstring().c_str());
   AddDatabase(b.wstring().c_str());
   LoadAll();
@@ -166,23 +136,33 @@ TEST_F(Loading, ANameListedInTwoFoldersGivesTwoRecordsMatchedByFolder) {
 }
 
 TEST_F(Loading, WithoutAMediaDatabaseRecordsKeepWhatTheIndexGives) {
-  std::vector<OmfMediaSpec> media = ThreeMedia(4);
-  const fs::path index =
-      WriteMediaFolder(dir.path / "A.01", {{"solo.omf"}, media, {5}, /*withDatabase=*/false});
+  const FolderMedia solo = Media("solo.omf", "Harbour Lights", 1, 5);
+  const fs::path index = WriteFolder(dir.path / "A.01", {solo});
+  fs::remove(dir.path / "A.01" / "msmMMOB.mdb");
   AddDatabase(index.wstring().c_str());
   LoadAll();
-  std::vector<MediaRecord *> solo = RecordsNamed(L"solo.omf");
-  ASSERT_EQ(1u, solo.size());
-  EXPECT_EQ(1u, solo[0]->linked);
-  EXPECT_STREQ(L"Harbour Lights", solo[0]->project);
-  EXPECT_TRUE(SameKey(media[0].fileMobKey, solo[0]->mediaId));
-  EXPECT_STREQ(L"", solo[0]->nameInBin);
-  EXPECT_EQ(0u, solo[0]->clipUsage);
+  std::vector<MediaRecord *> found = RecordsNamed(L"solo.omf");
+  ASSERT_EQ(1u, found.size());
+  EXPECT_EQ(1u, found[0]->linked);
+  EXPECT_STREQ(L"Harbour Lights", found[0]->project);
+  EXPECT_TRUE(MobKeyEqual(solo.plan.fileMobKey, found[0]->mediaId));
+  EXPECT_STREQ(L"", found[0]->nameInBin);
+  EXPECT_EQ(0u, found[0]->clipUsage);
+}
+
+// No index entry at all: the step that sizes the records for them is left out.
+TEST_F(Loading, NothingToLoadSkipsTheSizingStep) {
+  AddDatabase((dir.path / "none.pmr").wstring().c_str());
+  LogCapture log;
+  ProgressCapture progress;
+  LoadAll();
+  EXPECT_EQ((std::vector<uint64_t>{2, 5, 9}), progress.overallPositions);
+  EXPECT_EQ(0u, g_catalogue.totalItems);
 }
 
 TEST_F(Loading, ACancelledLoadLeavesAnEmptyCatalogue) {
   const fs::path index =
-      WriteMediaFolder(dir.path / "A.01", {{"a.omf", "b.omf"}, ThreeMedia(1), {10, 20}});
+      WriteFolder(dir.path / "A.01", {Media("a.omf", "P", 1, 10), Media("b.omf", "Q", 2, 20)});
   ASSERT_TRUE(WriteSizedFile(dir.path / "A.01" / "c.omf", 30));
   AddDatabase(index.wstring().c_str());
   LoadAll(); // a first load links something that the cancelled one must not leave behind
@@ -207,10 +187,11 @@ TEST_F(Loading, ACancelledLoadLeavesAnEmptyCatalogue) {
 // looking each up as listed: names in two folders, two index files in one folder, files no
 // index lists, and names that differ only in case where the file system keeps both.
 TEST_F(Loading, MatchingInNameOrderGivesTheCatalogueOfMatchingAsListed) {
-  const fs::path a = WriteMediaFolder(
-      dir.path / "A.01", {{"b.omf", "a.omf", "shared.omf"}, ThreeMedia(1), {10, 0, 5}});
-  const fs::path b = WriteMediaFolder(dir.path / "B.01", {{"SHARED.omf"}, ThreeMedia(2), {7}});
-  std::vector<PmrEntry> second = {IndexEntryFor("a.omf", ThreeMedia(3)[0])};
+  const fs::path a = WriteFolder(dir.path / "A.01", {Media("b.omf", "P", 1, 10),
+                                                     Gone(Media("a.omf", "Q", 2)),
+                                                     Media("shared.omf", "Q", 3, 5)});
+  const fs::path b = WriteFolder(dir.path / "B.01", {Media("SHARED.omf", "P", 4, 7)});
+  std::vector<PmrEntry> second = {IndexEntryFor("a.omf", Media("a.omf", "R", 5).plan)};
   ASSERT_TRUE(WriteIndexFile(dir.path / "A.01" / "second.pmr", second));
   for (const char *name : {"z.omf", "Y.omf", "dup.omf", "DUP.omf", "Shared.OMF"})
     ASSERT_TRUE(WriteSizedFile(dir.path / "A.01" / name, 3));

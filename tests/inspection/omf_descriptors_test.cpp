@@ -106,6 +106,25 @@ TEST_F(OmfDescriptorsTest, LongNamesAreCutTo256CharactersAndDots) {
   EXPECT_EQ(Wide(name.substr(0, 256)) + L"...", std::wstring(r.clipName));
 }
 
+// A text fits when it and its terminator fit: one character more is cut to make room for
+// "..."; a buffer too small for the dots keeps what fits; a zero byte ends the text.
+TEST(CopyTruncated, ATextAsLongAsTheBufferIsCutWithDots) {
+  const struct {
+    const char *text;
+    uint32_t length, capacity;
+    const wchar_t *shown;
+  } cases[] = {
+      {"abcdefg", 7, 8, L"abcdefg"},     {"abcdefg", 8, 8, L"abcd..."},
+      {"abcdefghijk", 12, 8, L"abcd..."}, {"abcdefg", 8, 3, L"ab"},
+      {"ab\0cdefg", 8, 9, L"ab"},       {"abc", 0, 8, L""},
+  };
+  for (const auto &c : cases) {
+    wchar_t shown[16] = {};
+    CopyTruncated(reinterpret_cast<const uint8_t *>(c.text), c.length, shown, c.capacity);
+    EXPECT_EQ(std::wstring(c.shown), shown) << c.text << " " << c.length << " " << c.capacity;
+  }
+}
+
 TEST_F(OmfDescriptorsTest, EachDatabaseCallStartsEmpty) {
   std::vector<OmfMediaSpec> media = GenerateMediaSpecs(2, 1);
   media[1].kind = OmfMediaKind::Sd2;
