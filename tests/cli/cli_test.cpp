@@ -106,6 +106,8 @@ protected:
     b.plan.clipUsage = 1;
     b.plan.bits = 8;
     b.plan.sampleRate = 22050;
+    b.plan.fileMobKey = {0xAF09FA90, 0x060A2B34}; // every kind of digit's first and last
+    b.plan.clipMobKey = {0x0F9A00AF, 0x060A2B34};
     b.plan.channels = 2;
     FolderMedia c = a;
     c.name = "c.omf";
@@ -161,7 +163,7 @@ TEST_F(Cli, TocOmfAndMdbPrintTheirFields) {
 
   // Keys in either case of hexadecimal digits; an 8-bit WAVE has no format code, so its
   // zero bytes are shown escaped.
-  run = RunCli({L"mdb", database.wstring(), L"00000102.060a2b34", L"00000202.060A2B34"});
+  run = RunCli({L"mdb", database.wstring(), L"af09fa90.060a2b34", L"0F9A00AF.060A2B34"});
   ASSERT_EQ(0, run.exitCode) << run.err;
   const std::string fields = KeyValues(run.out);
   EXPECT_NE(std::string::npos, fields.find("clip=Clip of b.omf;source=Tape A;")) << fields;
@@ -262,8 +264,8 @@ TEST_F(Cli, TreePrintsTheViewersTree) {
   EXPECT_EQ(3u, Lines(RunCli({L"tree", file.wstring(), L"--depth", L"1"}).out).size());
 }
 
-// 1: a file the command could not use (named on standard error, the rest still done);
-// 2: a usage error.
+// 0: done; 1: a file the command could not use (named on standard error, the rest still
+// done); 2: a usage error.
 TEST_F(Cli, ExitStatuses) {
   const std::wstring pmr = (folder / "msmFMID.pmr").wstring();
   const std::wstring mdb = (folder / "msmMMOB.mdb").wstring();
@@ -287,10 +289,17 @@ TEST_F(Cli, ExitStatuses) {
       {{L"scan", missing, dir.path.wstring()}, 1, "none.pmr", 9},
       {{L"scan", (dir.path / "short.pmr").wstring()}, 0, " ::too small", 5},
       {{}, 2, "usage: orvalis-cli COMMAND", 0},
+      {{L"-h"}, 0, "", 11}, // the usage text on standard output
       {{L"nosuch"}, 2, "  pmr FILE", 0},
       {{L"pmr"}, 2, "usage", 0},
       {{L"pmr", pmr, pmr}, 2, "usage", 0},
       {{L"mdb", mdb, L"00000001", L"00000003.00000004"}, 2, "", 0},
+      {{L"mdb", mdb, L"0000000G.00000002", L"00000003.00000004"}, 2, "XXXXXXXX.XXXXXXXX", 0},
+      {{L"mdb", mdb, L"00000001.00000002", L"00000003-00000004"}, 2, "XXXXXXXX.XXXXXXXX", 0},
+      {{L"mdb", mdb, L"00000001.00000002", L"00000003.00000004", L"x"}, 2, "usage", 0},
+      {{L"tree", mdb, L"--depth"}, 2, "", 0},
+      {{L"tree", mdb, L"--depth", L"1", L"x"}, 2, "usage", 0},
+      {{L"tree", mdb, L"--depth", L"1x"}, 2, "", 0},
       {{L"dict"}, 2, "usage", 0},
       {{L"scan"}, 2, "usage", 0},
       {{L"scan", L"--bogus", pmr}, 2, "", 0},
