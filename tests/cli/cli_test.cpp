@@ -233,6 +233,23 @@ TEST_F(Cli, ScanAddsMediaPathsAfterTheLoad) {
   EXPECT_EQ("#total items\t6", lines[7]);
 }
 
+#ifndef _WIN32
+// On a terminal a load draws a progress line on standard error, wiped before each log line
+// (drawn again after it) and at the end; elsewhere it draws none (the tests above).
+TEST_F(Cli, ScanDrawsAProgressLineOnATerminal) {
+  ASSERT_TRUE(WriteSizedFile(folder / "short.pmr", 10));
+  ProgramRun run = RunProgram(BuildMachinePath(ORVALIS_CLI_PATH), {L"scan", dir.path.wstring()}, true);
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  const std::string wipe = "\r" + std::string(79, ' ') + "\r";
+  EXPECT_EQ(0u, run.err.find("\r  0% ")) << run.err;
+  const size_t report = run.err.find("PMRFile::");
+  ASSERT_NE(std::string::npos, report) << run.err;
+  EXPECT_EQ(report - wipe.size(), run.err.find(wipe));
+  EXPECT_NE(std::string::npos, run.err.find("%", report));
+  EXPECT_EQ(run.err.size() - wipe.size(), run.err.rfind(wipe));
+}
+#endif
+
 TEST_F(Cli, DupsListsTheKeeperThenTheCopies) {
   ProgramRun run = RunCli({L"dups", dir.path.wstring()});
   ASSERT_EQ(0, run.exitCode) << run.err;
@@ -272,6 +289,9 @@ TEST_F(Cli, ExitStatuses) {
   const std::wstring missing = (dir.path / "none.pmr").wstring();
   const std::wstring junk = (folder / "c.omf").wstring(); // 300 zero bytes
   ASSERT_TRUE(WriteSizedFile(dir.path / "short.pmr", 10));
+  const fs::path mixed = dir.path / "Not.walked" / "mixed.Pmr"; // "pmr" or "PMR" only
+  fs::create_directories(mixed.parent_path());
+  ASSERT_TRUE(WriteSizedFile(mixed, 10));
   constexpr size_t kAny = SIZE_MAX;
   const struct {
     std::vector<std::wstring> args;
@@ -288,6 +308,7 @@ TEST_F(Cli, ExitStatuses) {
       {{L"dict", junk, mdb}, 1, "c.omf", kAny},
       {{L"scan", missing, dir.path.wstring()}, 1, "none.pmr", 9},
       {{L"scan", (dir.path / "short.pmr").wstring()}, 0, " ::too small", 5},
+      {{L"scan", mixed.wstring()}, 1, "neither a folder nor a .pmr", 5},
       {{}, 2, "usage: orvalis-cli COMMAND", 0},
       {{L"-h"}, 0, "", 11}, // the usage text on standard output
       {{L"nosuch"}, 2, "  pmr FILE", 0},

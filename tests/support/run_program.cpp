@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/platform.h"
 
@@ -72,7 +73,8 @@ std::string Utf8(const std::wstring &text) {
 }
 
 int Start(const std::filesystem::path &program, const std::vector<std::wstring> &args,
-          const std::filesystem::path &out, const std::filesystem::path &err) {
+          const std::filesystem::path &out, const std::filesystem::path &err, int terminal,
+          std::string *terminalText) {
   std::vector<std::string> texts{program.string()};
   for (const std::wstring &arg : args) texts.push_back(Utf8(arg));
   std::vector<char *> argv;
@@ -82,11 +84,18 @@ int Start(const std::filesystem::path &program, const std::vector<std::wstring> 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (terminal >= 0)
+    posix_spawn_file_actions_addopen(&actions, 2, ptsname(terminal), O_RDWR | O_NOCTTY, 0);
+  else
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t child = 0;
   int started = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (started != 0) return -1;
+  // Read while the child writes (a full terminal would stop it) until its side is closed.
+  char chunk[4096];
+  for (ssize_t n; terminal >= 0 && (n = read(terminal, chunk, sizeof chunk)) > 0;)
+    terminalText->append(chunk, static_cast<size_t>(n));
   int status = 0;
   if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
@@ -95,13 +104,28 @@ int Start(const std::filesystem::path &program, const std::vector<std::wstring> 
 
 } // namespace
 
-ProgramRun RunProgram(const std::filesystem::path &program, const std::vector<std::wstring> &args) {
+ProgramRun RunProgram(const std::filesystem::path &program, const std::vector<std::wstring> &args,
+                      bool errorOnTerminal) {
   ProgramRun run;
   ScratchDir scratch;
   if (scratch.path.empty()) return run;
   std::filesystem::path out = scratch.File("stdout"), err = scratch.File("stderr");
+#ifdef _WIN32
+  (void)errorOnTerminal;
   run.exitCode = Start(program, args, out, err);
-  run.out = ReadWhole(out);
   run.err = ReadWhole(err);
+#else
+  int terminal = -1;
+  if (errorOnTerminal) {
+    terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) return run;
+  }
+  run.exitCode = Start(program, args, out, err, terminal, &run.err);
+  if (terminal >= 0)
+    close(terminal);
+  else
+    run.err = ReadWhole(err);
+#endif
+  run.out = ReadWhole(out);
   return run;
 }

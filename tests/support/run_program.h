@@ -12,4 +12,7 @@ struct ProgramRun {
   std::string err;   // standard error
 };
 
-ProgramRun RunProgram(const std::filesystem::path &program, const std::vector<std::wstring> &args);
+// errorOnTerminal (POSIX only): standard error is a terminal (a pseudo-terminal whose output,
+// line ends as the terminal writes them, becomes err).
+ProgramRun RunProgram(const std::filesystem::path &program, const std::vector<std::wstring> &args,
+                      bool errorOnTerminal = false);
