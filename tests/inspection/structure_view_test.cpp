@@ -2,6 +2,7 @@
 // hex dump lines and the name dictionary.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -111,6 +112,42 @@ TEST_F(StructureViewTest, ItemLabelsAndTheObjectsBehindReferences) {
   EXPECT_TRUE(Referenced(mob + 1).empty());
   EXPECT_TRUE(Referenced(-1).empty());
   EXPECT_TRUE(Referenced(100000).empty());
+}
+
+// The whole tree as orvalis-cli prints it, indented by depth: siblings sorted by label without
+// regard to case, an object's references followed where it first appears only.
+TEST_F(StructureViewTest, TreeFollowsEachObjectOnceAndSortsSiblings) {
+  Open(Container());
+  auto walk = [&](uint32_t maxDepth, size_t stopAfter) {
+    struct Walk {
+      std::vector<std::wstring> lines;
+      size_t stopAfter;
+    } w{{}, stopAfter};
+    WalkStructureTree(
+        *parser, names, maxDepth,
+        [](void *context, uint32_t depth, const ViewItem &item) {
+          auto &w = *static_cast<Walk *>(context);
+          w.lines.push_back(std::wstring(depth, L' ') + item.label);
+          return w.lines.size() < w.stopAfter;
+        },
+        &w);
+    return w.lines;
+  };
+  const std::vector<std::wstring> all = walk(UINT32_MAX, SIZE_MAX);
+  ASSERT_EQ(32u, all.size());
+  size_t deepest = 0, mob = 0;
+  for (const std::wstring &line : all) {
+    deepest = std::max(deepest, line.find_first_not_of(L' '));
+    mob += line.find(L"Clip 1[ ID=0x20000 ]MDES") != std::wstring::npos;
+  }
+  EXPECT_EQ(3u, mob);
+  EXPECT_EQ(7u, deepest) << "the mob met again under the locator follows nothing";
+  // The UID's two objects, by label without regard to case: '[' before 'c'.
+  EXPECT_EQ(L"  [ ID=0x20001 ]WINL", all[23]);
+  EXPECT_EQ(L"  Clip 1[ ID=0x20000 ]MDES", all[26]);
+  EXPECT_EQ(1u, walk(0, SIZE_MAX).size());
+  EXPECT_EQ(5u, walk(1, SIZE_MAX).size());
+  EXPECT_EQ(4u, walk(UINT32_MAX, 4).size()) << "the sink stops the walk";
 }
 
 TEST_F(StructureViewTest, DumpLineColumns) {
