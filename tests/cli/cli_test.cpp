@@ -177,6 +177,7 @@ TEST_F(Cli, DictWritesTheViewersBytes) {
   ProgramRun run = RunCli({L"dict", file.wstring(), file.wstring()});
   ASSERT_EQ(0, run.exitCode) << run.err;
   EXPECT_EQ(DictionaryDumpOfFiles({file, file}), run.out);
+  EXPECT_EQ("", run.err);
   EXPECT_EQ(0u, run.out.find("#pragma once\n\n#define \t CM_StdObjID_TOC "));
   EXPECT_EQ(std::string::npos, run.out.find('\r'));
 }
@@ -289,8 +290,15 @@ TEST_F(Cli, ExitStatuses) {
   const std::wstring missing = (dir.path / "none.pmr").wstring();
   const std::wstring junk = (folder / "c.omf").wstring(); // 300 zero bytes
   ASSERT_TRUE(WriteSizedFile(dir.path / "short.pmr", 10));
-  const fs::path mixed = dir.path / "Not.walked" / "mixed.Pmr"; // "pmr" or "PMR" only
-  fs::create_directories(mixed.parent_path());
+  BentoWriter head = BentoBegin();
+  BentoAddCode(head, 1, 0x10000, 0x10001, "HEAD");
+  BentoLabel three;
+  three.majorVersion = 3; // a container whose table is not read
+  const fs::path aside = dir.path / "Not.walked"; // no scan of dir.path goes in there
+  fs::create_directories(aside);
+  const std::wstring v3 = (aside / "v3.omf").wstring();
+  ASSERT_TRUE(WriteFileBytes(v3, BentoFinish(head, three)));
+  const fs::path mixed = aside / "mixed.Pmr"; // "pmr" or "PMR" only
   ASSERT_TRUE(WriteSizedFile(mixed, 10));
   constexpr size_t kAny = SIZE_MAX;
   const struct {
@@ -306,6 +314,8 @@ TEST_F(Cli, ExitStatuses) {
       {{L"mdb", junk, L"00000001.00000002", L"00000003.00000004"}, 1, "", 0},
       {{L"dict", junk}, 1, "c.omf", 0},
       {{L"dict", junk, mdb}, 1, "c.omf", kAny},
+      {{L"dict", v3}, 0, "no table of contents read (label version 3): ", kAny},
+      {{L"tree", v3}, 1, "no table of contents read (label version 3): ", 0},
       {{L"scan", missing, dir.path.wstring()}, 1, "none.pmr", 9},
       {{L"scan", (dir.path / "short.pmr").wstring()}, 0, " ::too small", 5},
       {{L"scan", mixed.wstring()}, 1, "neither a folder nor a .pmr", 5},
