@@ -81,7 +81,7 @@ Bare MeasureBareList() {
   }
   // The rows in the order the Files list shows them after the selection.
   std::vector<MediaRecord *> records;
-  for (const FilesRow &row : g_shell.views.rows) records.push_back(row.record);
+  for (const FilesRow &row : g_views.rows) records.push_back(row.record);
   double start = Seconds();
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   for (int i = 0; i < static_cast<int>(records.size()); ++i) {

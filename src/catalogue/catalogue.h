@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "catalogue/media_record.h"
-#include "catalogue/pooled_tree.h"
+#include "base/pooled_tree.h"
 
 // Indexes over the stored records hold their addresses.
 using MediaIdIndex = PooledTree<MediaRecord *>; // by media ID, high half first

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/walk_helpers.h"
+#include "base/walk_helpers.h"
 #include "platform/platform.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/media_linking.h"
-#include "catalogue/walk_helpers.h"
+#include "base/walk_helpers.h"
 #include "formats/pmr_file.h"
 #include "inspection/media_file_parser.h"
 #include "platform/platform.h"

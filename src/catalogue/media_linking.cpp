@@ -5,7 +5,7 @@
 #include <initializer_list>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/walk_helpers.h"
+#include "base/walk_helpers.h"
 #include "inspection/media_file_parser.h"
 #include "platform/platform.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "catalogue/mob_key.h"
+#include "base/mob_key.h"
 
 inline constexpr uint32_t kPathChars = 260;   // folders, file names, paths, bin and source names
 inline constexpr uint32_t kProjectChars = 65; // 64 characters and the terminator

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "catalogue/mob_key.h"
+#include "base/mob_key.h"
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "inspection/bento_constants.h"
-#include "inspection/byte_order.h"
+#include "base/byte_order.h"
 #include "inspection/media_file_parser.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "inspection/bento_constants.h"
-#include "inspection/byte_order.h"
+#include "base/byte_order.h"
 #include "inspection/toc_stream.h"
 
 namespace {

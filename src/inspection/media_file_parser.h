@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "catalogue/mob_key.h"
-#include "catalogue/pooled_tree.h"
+#include "base/mob_key.h"
+#include "base/pooled_tree.h"
 #include "formats/buffered_file_reader.h"
 
 inline constexpr uint32_t kParserTextChars = 260;

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "catalogue/pooled_tree.h"
+#include "base/pooled_tree.h"
 
 struct MediaFileParser;
 

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "inspection/bento_constants.h"
-#include "inspection/byte_order.h"
+#include "base/byte_order.h"
 #include "inspection/media_file_parser.h"
 #include "inspection/toc_stream.h"
 #include "platform/platform.h"

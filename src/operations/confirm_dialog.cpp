@@ -1,7 +1,7 @@
 #include "operations/confirm_dialog.h"
 
 #include "resources/resource.h"
-#include "shell/shell_state.h"
+#include "window_services/shell_state.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include "fileops/file_operations.h"
 #include "operations/confirm_dialog.h"
-#include "operations/progress.h"
+#include "window_services/progress.h"
 #include "platform/platform.h"
-#include "shell/shell_state.h"
-#include "shell/window_helpers.h"
+#include "window_services/shell_state.h"
+#include "window_services/window_helpers.h"
 
 namespace {
 

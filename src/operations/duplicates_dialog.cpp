@@ -7,8 +7,8 @@
 #include "catalogue/duplicate_rows.h"
 #include "window_services/long_task.h"
 #include "resources/resource.h"
-#include "shell/shell_state.h"
-#include "shell/window_helpers.h"
+#include "window_services/shell_state.h"
+#include "window_services/window_helpers.h"
 
 namespace {
 

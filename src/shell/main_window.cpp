@@ -10,19 +10,20 @@
 #include "catalogue/database_discovery.h"
 #include "inspection/media_file_parser.h"
 #include "operations/duplicates_dialog.h"
-#include "operations/progress.h"
-#include "operations/progress_window.h"
+#include "window_services/progress.h"
+#include "window_services/progress_window.h"
 #include "resources/resource.h"
 #include "platform/platform.h"
-#include "shell/console_window.h"
-#include "shell/host_receivers.h"
-#include "shell/shell_state.h"
-#include "shell/window_helpers.h"
+#include "window_services/console_window.h"
+#include "window_services/host_receivers.h"
+#include "window_services/shell_state.h"
+#include "window_services/window_helpers.h"
 #include "tools/drive_info_tool.h"
 #include "tools/mount_tool.h"
 #include "tools/omf_viewer.h"
 #include "views/bases_tree.h"
 #include "views/files_list.h"
+#include "views/info_label.h"
 #include "views/projects_list.h"
 #include "views/view_procedures.h"
 #include "window_services/long_task.h"
@@ -331,16 +332,6 @@ void EndShell() {
   DeleteObject(g_shell.monoFont);
   g_shell.uiFont = nullptr;
   g_shell.monoFont = nullptr;
-}
-
-void ShowInfoText() {
-  wchar_t size[60];
-  FormatByteSize(size, 60, g_catalogue.totalSize);
-  wsprintfW(g_shell.infoText,
-            L"Projects count:\t%i\nTotal Items:\t%i\nUnique Items:\t%i\nTotal size\t%s",
-            static_cast<int>(g_catalogue.projectsCount), static_cast<int>(g_catalogue.totalItems),
-            static_cast<int>(g_catalogue.uniqueItems), size);
-  SetWindowTextW(g_shell.infoLabel, g_shell.infoText);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

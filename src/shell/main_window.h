@@ -16,5 +16,3 @@ void EndShell();      // kills the refresh timer, deletes the fonts
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Writes the catalogue's totals into the info label.
-void ShowInfoText();

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "shell/window_helpers.h"
-#include "tools/tool_windows.h"
+#include "window_services/window_helpers.h"
+#include "window_services/tool_windows.h"
 #include "window_services/test_seams.h"
 #include "window_services/window_context.h"
 

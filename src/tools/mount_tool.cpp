@@ -7,8 +7,8 @@
 #include <new>
 
 #include "platform/platform.h"
-#include "shell/window_helpers.h"
-#include "tools/tool_windows.h"
+#include "window_services/window_helpers.h"
+#include "window_services/tool_windows.h"
 #include "window_services/window_context.h"
 
 namespace {

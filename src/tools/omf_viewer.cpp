@@ -11,8 +11,8 @@
 #include "inspection/media_file_parser.h"
 #include "inspection/structure_view.h"
 #include "platform/platform.h"
-#include "shell/window_helpers.h"
-#include "tools/tool_windows.h"
+#include "window_services/window_helpers.h"
+#include "window_services/tool_windows.h"
 #include "window_services/test_seams.h"
 #include "window_services/window_context.h"
 

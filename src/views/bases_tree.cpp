@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "catalogue/catalogue.h"
-#include "shell/shell_state.h"
+#include "window_services/shell_state.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "catalogue/database_discovery.h"
 #include "catalogue/media_linking.h"
-#include "operations/progress.h"
+#include "window_services/progress.h"
 #include "platform/platform.h"
-#include "shell/main_window.h"
+#include "views/info_label.h"
 #include "views/bases_tree.h"
 #include "views/files_list.h"
 #include "views/projects_list.h"

@@ -2,12 +2,13 @@
 #include "views/files_commands.h"
 
 #include "catalogue/media_linking.h"
-#include "operations/progress.h"
-#include "operations/progress_window.h"
-#include "shell/shell_state.h"
+#include "window_services/progress.h"
+#include "window_services/progress_window.h"
+#include "window_services/shell_state.h"
 #include "views/files_list.h"
 #include "views/list_helpers.h"
 #include "window_services/long_task.h"
+#include "views/view_state.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The media list: its rows, their texts, sorting, and the byte sums of the status line.
-// The control is an owner-data list: the rows and their order live in g_shell.views.rows,
+// The control is an owner-data list: the rows and their order live in g_views.rows,
 // the control keeps only their number and selection, and it asks for a cell's text when it
 // draws it. Adding or removing a project's rows is then one change of the row count, and a
 // sort is a sort of the array, instead of twenty thousand texts written or moved.
@@ -15,8 +15,8 @@
 #include <unordered_map>
 
 #include "inspection/media_info_text.h"
-#include "shell/shell_state.h"
-#include "shell/window_helpers.h"
+#include "window_services/shell_state.h"
+#include "window_services/window_helpers.h"
 #include "views/list_headers.h"
 #include "views/list_helpers.h"
 #include "views/view_state.h"
@@ -50,7 +50,7 @@ constexpr UINT kSizeChars = 60;
 constexpr size_t kDateChars = 59;
 
 ViewState &Views() {
-  return g_shell.views;
+  return g_views;
 }
 
 HWND List() {

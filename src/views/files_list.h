@@ -1,5 +1,5 @@
 // The Files list: one row per media record of the selected projects. The rows live in the
-// views' own array (g_shell.views.rows), in the list's order; the control only knows how
+// views' own array (g_views.rows), in the list's order; the control only knows how
 // many there are, which are selected, and asks for a row's texts when it draws it.
 #pragma once
 

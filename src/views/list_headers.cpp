@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "shell/shell_state.h"
+#include "window_services/shell_state.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <shlwapi.h>
 
 #include "catalogue/catalogue.h"
-#include "shell/shell_state.h"
-#include "shell/window_helpers.h"
+#include "window_services/shell_state.h"
+#include "window_services/window_helpers.h"
 #include "views/files_list.h"
 #include "views/list_headers.h"
 #include "views/list_helpers.h"
@@ -149,8 +149,8 @@ void InvertProjectsSelection() {
 }
 
 void OnProjectsCaptureEnded() {
-  if (!g_shell.views.marqueeActive) return;
-  g_shell.views.marqueeActive = false;
+  if (!g_views.marqueeActive) return;
+  g_views.marqueeActive = false;
   ResumeViewRefresh();
 }
 
@@ -167,7 +167,7 @@ void OnProjectsSelectionChanged(const NMHDR *notification) {
   case LVN_MARQUEEBEGIN:
     // Rows become selected while the rectangle is dragged; they are listed once it ends.
     HoldViewRefresh();
-    g_shell.views.marqueeActive = true;
+    g_views.marqueeActive = true;
     break;
   case NM_RELEASEDCAPTURE:
     // The notification carries only its header. Some list controls send it when the

@@ -1,7 +1,7 @@
 // The refresh timer: every 150 ms, between the main thread's messages, it adds and removes
 // whole projects' rows as their view states ask.
 #include "catalogue/catalogue.h"
-#include "shell/shell_state.h"
+#include "window_services/shell_state.h"
 #include "views/files_list.h"
 #include "views/list_headers.h"
 #include "views/projects_list.h"
@@ -71,7 +71,7 @@ void AddMarkedProjects() {
 } // namespace
 
 void CALLBACK OnRefreshTimer(HWND, UINT, UINT_PTR timerId, DWORD) {
-  ViewState &views = g_shell.views;
+  ViewState &views = g_views;
   if (timerId != g_shell.refreshTimerId || !views.syncEnabled || views.syncBusy ||
       !IsWindow(g_shell.filesList) || LongTaskRunning()) {
     return;

@@ -10,7 +10,7 @@
 #include "operations/file_operations.h"
 #include "resources/resource.h"
 #include "platform/platform.h"
-#include "shell/shell_state.h"
+#include "window_services/shell_state.h"
 #include "views/bases_tree.h"
 #include "views/drop_targets.h"
 #include "views/files_commands.h"
@@ -18,6 +18,7 @@
 #include "views/list_helpers.h"
 #include "views/projects_list.h"
 #include "window_services/long_task.h"
+#include "views/view_state.h"
 
 namespace {
 

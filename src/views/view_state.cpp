@@ -1,7 +1,8 @@
 #include "views/view_state.h"
 
 #include "catalogue/catalogue.h"
-#include "shell/shell_state.h"
+
+ViewState g_views;
 
 uint32_t NextViewState(uint32_t state, bool selected) {
   if (selected) {
@@ -15,15 +16,15 @@ uint32_t NextViewState(uint32_t state, bool selected) {
 }
 
 void HoldViewRefresh() {
-  g_shell.views.syncEnabled = false;
+  g_views.syncEnabled = false;
 }
 
 void ResumeViewRefresh() {
-  g_shell.views.syncEnabled = true;
+  g_views.syncEnabled = true;
 }
 
 void MarkStatusDirty() {
-  g_shell.views.statusDirty = true;
+  g_views.statusDirty = true;
 }
 
 void HideAllProjects() {

@@ -1,6 +1,6 @@
 // What the three views keep beyond their controls: the Files list's rows and byte sums, and
 // the refresh protocol between the projects' selection and the rows listed for them. One
-// instance lives in the shell's state (g_shell.views); outside the views it is changed only
+// instance lives in the views (g_views); outside the views it is changed only
 // through the operations below.
 #pragma once
 
@@ -40,6 +40,8 @@ struct ViewState {
   bool marqueeActive;      // a selection rectangle is being dragged over the Projects list
   bool restoringSelection; // the Files list is given its rows' selection back: not a change
 };
+
+extern ViewState g_views;
 
 // A bulk change of the views begins: the refresh timer waits until it ends.
 void HoldViewRefresh();

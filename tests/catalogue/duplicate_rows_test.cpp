@@ -11,7 +11,7 @@
 
 #include "catalogue/duplicate_rows.h"
 #include "catalogue/media_linking.h"
-#include "catalogue/walk_helpers.h"
+#include "base/walk_helpers.h"
 #include "catalogue_fixtures.h"
 #include "support/pooled_tree_check.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "catalogue/media_linking.h"
-#include "catalogue/walk_helpers.h"
+#include "base/walk_helpers.h"
 #include "catalogue_fixtures.h"
 #include "support/log_capture.h"
 #include "support/media_folders.h"

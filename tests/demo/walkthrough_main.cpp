@@ -28,6 +28,7 @@
 #include "window_services/window_context.h"
 #include "views/media_folders.h"
 #include "views/views_fixture.h"
+#include "views/view_state.h"
 
 namespace fs = std::filesystem;
 using views_test::ClickHeader;

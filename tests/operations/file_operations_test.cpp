@@ -21,7 +21,7 @@
 #include "operations/file_operations.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
-#include "shell/window_helpers.h"
+#include "window_services/window_helpers.h"
 #include "support/demo_drive.h"
 #include "support/scratch_dir.h"
 #include "support/started_shell.h"

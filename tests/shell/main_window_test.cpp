@@ -8,6 +8,7 @@
 #include "catalogue/catalogue.h"
 #include "resources/resource.h"
 #include "support/started_shell.h"
+#include "views/info_label.h"
 
 namespace {
 

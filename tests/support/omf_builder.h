@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "catalogue/mob_key.h"
+#include "base/mob_key.h"
 #include "support/bento_writer.h"
 
 // Value types of the test dictionary besides the list and reference types of the reader.

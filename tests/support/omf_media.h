@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/mob_key.h"
+#include "base/mob_key.h"
 #include "support/omf_builder.h"
 
 enum class OmfMediaKind { Video, Wave, Aifc, Pcm, Sd2 };

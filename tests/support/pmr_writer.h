@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/mob_key.h"
+#include "base/mob_key.h"
 
 struct PmrLayout {
   uint32_t idWords = 2; // 2 or 8; other values are written as given (a bad header)

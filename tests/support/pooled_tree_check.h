@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue/pooled_tree.h"
+#include "base/pooled_tree.h"
 
 // Returns none when the tree is sound, else the first broken rule.
 template <typename E> const char *CheckInvariants(const PooledTree<E> &tree) {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/console_window.h"
+#include "window_services/console_window.h"
 #include "shell/main_window.h"
-#include "shell/shell_state.h"
+#include "window_services/shell_state.h"
 #include "support/gui_harness.h"
 
 // The console's list box, which holds the log lines.

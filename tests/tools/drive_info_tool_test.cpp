@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/window_helpers.h"
+#include "window_services/window_helpers.h"
 #include "support/started_shell.h"
 #include "tools/drive_info_tool.h"
 #include "window_services/test_seams.h"

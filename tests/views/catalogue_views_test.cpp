@@ -4,13 +4,14 @@
 
 #include "catalogue/database_discovery.h"
 #include "catalogue/media_linking.h"
-#include "operations/progress_window.h"
+#include "window_services/progress_window.h"
 #include "platform/platform.h"
 #include "support/log_capture.h"
 #include "views/bases_tree.h"
 #include "views/projects_list.h"
 #include "media_folders.h"
 #include "views_fixture.h"
+#include "views/view_state.h"
 
 namespace views_test {
 namespace {
@@ -411,7 +412,7 @@ TEST_F(CatalogueViewsTest, KeysActOnTheFocusedView) {
   std::sort(selected.begin(), selected.end());
   EXPECT_EQ(selected, (std::vector<std::wstring>{L"d2.omf", L"g3.omf"}));
   EXPECT_EQ(gui::ListViewText(g_shell.filesList, FileRow(L"g3.omf"), 5), L"Precomp");
-  EXPECT_TRUE(g_shell.views.syncEnabled);
+  EXPECT_TRUE(g_views.syncEnabled);
 
   // F4 does nothing; Ctrl+6 shows the console from a view.
   int rows = RowCount(g_shell.filesList);
@@ -440,7 +441,7 @@ TEST_F(CatalogueViewsTest, MarqueeSelectionIsListedWhenTheDragEnds) {
   gui::Pump(400); // timer ticks while the button is still down
   EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 3);
   EXPECT_EQ(RowCount(g_shell.filesList), 0);
-  EXPECT_FALSE(g_shell.views.syncEnabled);
+  EXPECT_FALSE(g_views.syncEnabled);
   SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(from.x + 40, (top.top + top.bottom) / 2));
   EXPECT_TRUE(Lists({L"b1.omf", L"b2.wav", L"d1.omf", L"d2.omf", L"g1.omf", L"g2.omf", L"g3.omf"}));
 }
@@ -474,10 +475,10 @@ TEST_F(ViewsTest, ProjectSelectedAgainBeforeTheTimerRanKeepsItsRowsOnce) {
 
   EXPECT_EQ(ListColumn(g_shell.filesList),
             (std::vector<std::wstring>{L"a2.omf", L"a1.omf", L"b1.omf"}));
-  EXPECT_EQ(g_shell.views.listedBytes, 123u);
+  EXPECT_EQ(g_views.listedBytes, 123u);
   Select(g_shell.projectsList, 1, false); // Beta's rows go, Alpha's stay: none left behind
   EXPECT_TRUE(WaitForTimer([] { return RowCount(g_shell.filesList) == 2; }));
-  EXPECT_EQ(g_shell.views.listedBytes, 120u);
+  EXPECT_EQ(g_views.listedBytes, 120u);
 }
 
 } // namespace

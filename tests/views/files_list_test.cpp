@@ -1,7 +1,8 @@
 #include <cstring>
 
-#include "shell/window_helpers.h"
+#include "window_services/window_helpers.h"
 #include "views_fixture.h"
+#include "views/view_state.h"
 
 namespace views_test {
 namespace {
@@ -71,13 +72,13 @@ TEST_F(FilesListTest, RowsShowTheRecordsTexts) {
   // Only files found on disk get rows while "Show only existing files" is checked.
   for (const MediaRecord *r : stored) AddRecordToFilesList(r);
   EXPECT_EQ(ListColumn(g_shell.filesList), (std::vector<std::wstring>{L"V01.omf", L"P01.omf"}));
-  EXPECT_EQ(g_shell.views.listedBytes, 1546u);
+  EXPECT_EQ(g_views.listedBytes, 1546u);
 
   ClearFilesList();
   SendMessageW(g_shell.existingCheck, BM_SETCHECK, BST_UNCHECKED, 0);
   for (const MediaRecord *r : stored) AddRecordToFilesList(r);
   ASSERT_EQ(RowCount(g_shell.filesList), 3);
-  EXPECT_EQ(g_shell.views.listedBytes, 1546u);
+  EXPECT_EQ(g_views.listedBytes, 1546u);
   EXPECT_EQ(FilesListRecord(0), stored[0]);
 
   const std::wstring row0[] = {L"V01.omf",
@@ -105,7 +106,7 @@ TEST_F(FilesListTest, RowsShowTheRecordsTexts) {
   RemoveRecordFromFilesList(stored[0]);
   RemoveRecordFromFilesList(stored[0]);
   EXPECT_EQ(ListColumn(g_shell.filesList), (std::vector<std::wstring>{L"A01.wav", L"P01.omf"}));
-  EXPECT_EQ(g_shell.views.listedBytes, 10u);
+  EXPECT_EQ(g_views.listedBytes, 10u);
 }
 
 // Four records whose fields give every column a different strict order.
@@ -170,32 +171,32 @@ TEST_F(FilesListTest, SelectedBytesDriveTheStatusLine) {
   EXPECT_TRUE(StatusIs(SizeText(3500) + L" in 3 items")) << StatusText();
 
   Select(g_shell.filesList, 1);
-  EXPECT_EQ(g_shell.views.selectedBytes, 2500u);
+  EXPECT_EQ(g_views.selectedBytes, 2500u);
   EXPECT_TRUE(StatusIs(SizeText(2500) + L" in 1 selected items")) << StatusText();
   Select(g_shell.filesList, 1, false);
-  EXPECT_EQ(g_shell.views.selectedBytes, 0u);
+  EXPECT_EQ(g_views.selectedBytes, 0u);
 
   // Selected rows whose files were not found weigh nothing: the all-rows form stays.
   Select(g_shell.filesList, 2);
-  EXPECT_EQ(g_shell.views.selectedBytes, 0u);
+  EXPECT_EQ(g_views.selectedBytes, 0u);
   EXPECT_TRUE(StatusIs(SizeText(3500) + L" in 3 items")) << StatusText();
 
   // Ctrl+A and Ctrl+I reach the focused list through the accelerator table.
   SetFocus(g_shell.filesList);
   gui::PressKey(g_shell.filesList, 'A', true);
-  EXPECT_EQ(g_shell.views.selectedBytes, 3500u);
-  EXPECT_TRUE(g_shell.views.syncEnabled);
+  EXPECT_EQ(g_views.selectedBytes, 3500u);
+  EXPECT_TRUE(g_views.syncEnabled);
   EXPECT_TRUE(StatusIs(SizeText(3500) + L" in 3 selected items")) << StatusText();
   Select(g_shell.filesList, 0, false);
   gui::PressKey(g_shell.filesList, 'I', true);
   EXPECT_TRUE(IsSelected(g_shell.filesList, 0));
   EXPECT_FALSE(IsSelected(g_shell.filesList, 1));
-  EXPECT_EQ(g_shell.views.selectedBytes, 1000u);
+  EXPECT_EQ(g_views.selectedBytes, 1000u);
 
   // A selected row that leaves the list takes its size out of the selection too.
   RemoveRecordFromFilesList(FilesListRecord(0));
-  EXPECT_EQ(g_shell.views.selectedBytes, 0u);
-  EXPECT_EQ(g_shell.views.listedBytes, 2500u);
+  EXPECT_EQ(g_views.selectedBytes, 0u);
+  EXPECT_EQ(g_views.listedBytes, 2500u);
   EXPECT_TRUE(StatusIs(SizeText(2500) + L" in 2 items")) << StatusText();
 }
 

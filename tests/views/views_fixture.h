@@ -13,6 +13,7 @@
 #include "catalogue/catalogue.h"
 #include "support/started_shell.h"
 #include "views/files_list.h"
+#include "views/view_state.h"
 
 namespace views_test {
 

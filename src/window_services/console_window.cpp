@@ -1,8 +1,8 @@
-#include "shell/console_window.h"
+#include "window_services/console_window.h"
 
 #include <new>
 
-#include "shell/window_helpers.h"
+#include "window_services/window_helpers.h"
 #include "window_services/window_context.h"
 
 namespace {

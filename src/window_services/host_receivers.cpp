@@ -1,10 +1,10 @@
-#include "shell/host_receivers.h"
+#include "window_services/host_receivers.h"
 
-#include "operations/progress.h"
-#include "operations/progress_window.h"
+#include "window_services/progress.h"
+#include "window_services/progress_window.h"
 #include "platform/platform.h"
-#include "shell/console_window.h"
-#include "shell/shell_state.h"
+#include "window_services/console_window.h"
+#include "window_services/shell_state.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/tool_windows.h"
+#include "window_services/tool_windows.h"
 
 void RunToolLoop() {
   MSG msg;

@@ -1,4 +1,4 @@
-#include "catalogue/walk_helpers.h"
+#include "base/walk_helpers.h"
 
 #include <cwchar>
 

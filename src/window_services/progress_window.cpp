@@ -1,4 +1,4 @@
-#include "operations/progress_window.h"
+#include "window_services/progress_window.h"
 
 #include <commctrl.h>
 
@@ -7,8 +7,8 @@
 #include <new>
 
 #include "platform/platform.h"
-#include "shell/shell_state.h"
-#include "shell/window_helpers.h"
+#include "window_services/shell_state.h"
+#include "window_services/window_helpers.h"
 #include "window_services/window_context.h"
 
 namespace {

@@ -6,8 +6,7 @@
 
 #include <cstdint>
 
-#include "operations/progress_window.h"
-#include "views/view_state.h"
+#include "window_services/progress_window.h"
 
 struct ShellState {
   HINSTANCE instance;
@@ -33,7 +32,6 @@ struct ShellState {
   HWND filesList;
 
   UINT_PTR refreshTimerId;
-  ViewState views;        // the views' rows, byte sums and refresh protocol
   wchar_t infoText[1024]; // shared by the info label and the status line
   RECT clientRect;        // measured again before every layout
   HBITMAP sortMarkBitmap;

@@ -1,4 +1,4 @@
-#include "shell/window_helpers.h"
+#include "window_services/window_helpers.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>

@@ -1,6 +1,6 @@
 // The progress window "QELProgress" of long tasks. It lives on a thread of its own while a
 // task runs on the main thread; the task drives it with the synchronous PROGRESS_* messages
-// (64-bit values as wParam = high half, lParam = low half) through operations/progress.h.
+// (64-bit values as wParam = high half, lParam = low half) through window_services/progress.h.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "catalogue/pooled_tree.h"
+#include "base/pooled_tree.h"
 
 #include <gtest/gtest.h>
 

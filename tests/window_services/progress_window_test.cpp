@@ -2,8 +2,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "operations/progress.h"
-#include "operations/progress_window.h"
+#include "window_services/progress.h"
+#include "window_services/progress_window.h"
 #include "platform/platform.h"
 #include "support/started_shell.h"
 #include "window_services/window_context.h"

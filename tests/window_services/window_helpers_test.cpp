@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
-#include "shell/window_helpers.h"
+#include "window_services/window_helpers.h"
 #include "window_services/test_seams.h"
 #include "support/gui_harness.h"
 

@@ -1,8 +1,8 @@
-#include "operations/progress.h"
+#include "window_services/progress.h"
 
-#include "operations/progress_window.h"
-#include "shell/shell_state.h"
-#include "shell/window_helpers.h"
+#include "window_services/progress_window.h"
+#include "window_services/shell_state.h"
+#include "window_services/window_helpers.h"
 
 namespace {
 
