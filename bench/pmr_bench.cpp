@@ -44,21 +44,21 @@ double Seconds(Clock::duration d) {
 void BM_PmrCountAndRead(benchmark::State &state) {
   const std::wstring &path = IndexPath();
   PMRFile *index = new PMRFile;
-  MediaRecord *record = new MediaRecord{};
+  PMRIndexEntry *record = new PMRIndexEntry{};
   double countSeconds = 0, readSeconds = 0;
   uint32_t counted = 0, read = 0;
   for (auto _ : state) {
     Clock::time_point start = Clock::now();
     counted = 0;
     index->OpenIndex(path.c_str());
-    while (index->NextRecord(nullptr, 0)) ++counted;
+    while (index->NextEntry(nullptr, 0)) ++counted;
     index->Close();
     Clock::time_point middle = Clock::now();
     read = 0;
     index->OpenIndex(path.c_str());
-    // The record is not zeroed between entries as the loader does: that is the loader's
-    // cost, and NextRecord writes the same four fields every time.
-    while (index->NextRecord(record, 1)) {
+    // The entry is not zeroed between entries: NextEntry writes the same four fields every
+    // time.
+    while (index->NextEntry(record, 1)) {
       benchmark::DoNotOptimize(record->mediaId);
       ++read;
     }

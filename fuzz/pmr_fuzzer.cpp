@@ -1,5 +1,5 @@
 // The ".pmr" index reader over arbitrary bytes, read the way a load reads an index file:
-// a counting pass (no record, no report), then a loading pass (records, report) from a
+// a counting pass (no entry, no report), then a loading pass (entries, report) from a
 // fresh OpenIndex on the same object. The loader sizes its work by the first pass, so both
 // must deliver the same number of entries, and every delivered entry must be one that
 // validation lets through.
@@ -11,11 +11,14 @@
 
 namespace {
 
-void CheckRecord(const MediaRecord &record) {
-  size_t name = FuzzTextLength(record.fileName, kPathChars, "file name without terminator");
-  size_t project = FuzzTextLength(record.project, kProjectChars, "project without terminator");
+void CheckEntry(const PMRIndexEntry &record) {
+  size_t name = FuzzTextLength(record.fileName, kPmrNameBytes, "file name without terminator");
+  size_t project =
+      FuzzTextLength(record.project, kPmrProjectBytes + 1, "project without terminator");
   if (name < 4 || name >= kPmrNameBytes) FuzzFail("file name length outside 4-255");
-  if (project == 0) FuzzFail("empty project");
+  for (size_t i = 0; i < project; ++i) {
+    if (record.project[i] < 0x20 || record.project[i] > 0x7F) FuzzFail("unprintable project");
+  }
   for (size_t i = 0; i < name; ++i) {
     if (record.fileName[i] < 0x20 || record.fileName[i] > 0x7F) FuzzFail("unprintable name");
   }
@@ -27,11 +30,11 @@ void CheckRecord(const MediaRecord &record) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const wchar_t *path = FuzzInputPath(data, size);
   auto index = std::make_unique<PMRFile>();
-  auto record = std::make_unique<MediaRecord>();
+  auto record = std::make_unique<PMRIndexEntry>();
 
   if (!index->OpenIndex(path)) return 0;
   size_t counted = 0;
-  while (index->NextRecord(nullptr, 0)) {
+  while (index->NextEntry(nullptr, 0)) {
     // An entry takes at least 28 bytes, so a file cannot deliver more than this.
     if (++counted > size / 28) FuzzFail("more entries than the file can hold");
   }
@@ -41,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   size_t loaded = 0;
   for (;;) {
     std::memset(record.get(), 0, sizeof *record);
-    if (!index->NextRecord(record.get(), 1)) break;
-    CheckRecord(*record);
+    if (!index->NextEntry(record.get(), 1)) break;
+    CheckEntry(*record);
     if (++loaded > counted) break;
   }
   index->Close();

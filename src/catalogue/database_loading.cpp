@@ -8,6 +8,7 @@
 #include <new>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/index_records.h"
 #include "catalogue/media_linking.h"
 #include "base/walk_helpers.h"
 #include "formats/pmr_file.h"
@@ -45,7 +46,7 @@ uint32_t CountEntries(Catalogue &catalogue, PMRFile &index) {
   for (DatabaseEntry *database = catalogue.databases.First(); database != nullptr;
        database = catalogue.databases.Next()) {
     if (!IsLoaded(database) || !index.OpenIndex(database->path)) continue;
-    while (index.NextRecord(nullptr, 0) == 1) {
+    while (index.NextEntry(nullptr, 0) == 1) {
       if (catalogue.entriesCounted < UINT32_MAX - kRecordsSlack) ++catalogue.entriesCounted;
       if (progress.Due()) ProgressCount(L"Number of Records: ", catalogue.entriesCounted);
     }
@@ -54,7 +55,8 @@ uint32_t CountEntries(Catalogue &catalogue, PMRFile &index) {
   return catalogue.entriesCounted;
 }
 
-void ReadEntries(Catalogue &catalogue, PMRFile &index, MediaFileParser &parser, MediaRecord &work) {
+void ReadEntries(Catalogue &catalogue, PMRFile &index, MediaFileParser &parser, MediaRecord &work,
+                 PMRIndexEntry &entry) {
   Throttle progress(100);
   for (DatabaseEntry *database = catalogue.databases.First(); database != nullptr;
        database = catalogue.databases.Next()) {
@@ -66,7 +68,8 @@ void ReadEntries(Catalogue &catalogue, PMRFile &index, MediaFileParser &parser, 
     bool described = JoinOrReport(mediaDatabase, folder, L"msmMMOB.mdb", kLoadTooLong) &&
                      parser.OpenMediaFile(mediaDatabase) == 1;
     std::memset(&work, 0, sizeof work);
-    while (index.NextRecord(&work, 1) == 1) {
+    while (index.NextEntry(&entry, 1) == 1) {
+      RecordFromIndexEntry(entry, work);
       work.linked = 1;
       if (described) {
         parser.DescribeDatabaseMob(work.mediaId, work.clipMobKey);
@@ -285,10 +288,12 @@ void LoadAll() {
   parser.EnsureTocBuffer();
   platform::ProgressOverallTotal(10);
 
-  // The index reader and the work record are large; one of each serves the whole load.
+  // The index reader, its entry and the work record are large; one of each serves the whole
+  // load.
   std::unique_ptr<PMRFile> index(new (std::nothrow) PMRFile);
+  std::unique_ptr<PMRIndexEntry> entry(new (std::nothrow) PMRIndexEntry{});
   std::unique_ptr<MediaRecord> work(new (std::nothrow) MediaRecord{});
-  if (index == nullptr || work == nullptr) return;
+  if (index == nullptr || entry == nullptr || work == nullptr) return;
 
   if (CountEntries(catalogue, *index) > 0) {
     catalogue.records.Clear();
@@ -300,7 +305,7 @@ void LoadAll() {
   }
 
   parser.wholeFileLimit = kDatabaseImageLimit;
-  ReadEntries(catalogue, *index, parser, *work);
+  ReadEntries(catalogue, *index, parser, *work, *entry);
   parser.wholeFileLimit = 0;
   parser.ReleaseParserMemory();
   platform::ProgressItemPos(0);

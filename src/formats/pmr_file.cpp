@@ -116,7 +116,7 @@ bool PrintableText(const char *text, uint32_t length) {
 }
 
 // A name of 4 to 255 printable bytes ending in one of the media extensions, and a printable
-// project (an entry without one has the printable placeholder).
+// project (an entry without one has an empty project).
 bool EntryValid(const char *name, uint32_t nameLength, const char *project,
                 uint32_t projectLength) {
   if (!PrintableText(project, projectLength)) return false;
@@ -179,12 +179,6 @@ Attempt ParseEntryInImage(PMRFile &f) {
   e.projectLength = projectLength;
   std::memcpy(e.project, project, projectLength);
   e.project[projectLength] = 0;
-  if (projectLength == 0) {
-    size_t i = 0;
-    for (; kNullProject[i] != 0; ++i) e.project[i] = static_cast<char>(kNullProject[i]);
-    e.project[i] = 0;
-    e.projectLength = static_cast<uint16_t>(i);
-  }
   std::memcpy(e.secondId, secondId, idBytes);
   f.at += used;
   return Attempt::Valid;
@@ -203,22 +197,14 @@ Attempt ReadEntry(PMRFile &f) {
   // Each text ends in a zero as in a zero-filled entry; a name of 256 bytes fills its field.
   if (e.nameLength < kPmrNameBytes) e.name[e.nameLength] = 0;
   if (e.projectLength > kPmrProjectBytes) return Attempt::BadLength;
-  if (e.projectLength == 0) {
-    size_t i = 0;
-    for (; kNullProject[i] != 0; ++i) e.project[i] = static_cast<char>(kNullProject[i]);
-    e.project[i] = 0;
-    e.projectLength = static_cast<uint16_t>(i);
-  } else if (!ReadBytes(f, e.project, e.projectLength)) {
-    return Attempt::Short;
-  } else {
-    e.project[e.projectLength] = 0;
-  }
+  if (e.projectLength != 0 && !ReadBytes(f, e.project, e.projectLength)) return Attempt::Short;
+  e.project[e.projectLength] = 0;
   if (!ReadBytes(f, e.secondId, idBytes)) return Attempt::Short;
   return EntryValid(e.name, e.nameLength, e.project, e.projectLength) ? Attempt::Valid
                                                                       : Attempt::Invalid;
 }
 
-// The record takes bytes 0-7 of a two-word identifier and bytes 16-23 of an eight-word one,
+// The entry takes bytes 0-7 of a two-word identifier and bytes 16-23 of an eight-word one,
 // low half first, each half little-endian whatever the file's byte order.
 MobKey KeyFromIdentifier(const uint8_t *id, uint32_t idWordCount) {
   const uint8_t *at = id + (idWordCount == 8 ? 16 : 0);
@@ -232,12 +218,12 @@ void Widen(const char *text, uint32_t length, wchar_t *to, uint32_t capacity) {
   to[i] = 0;
 }
 
-void FillRecord(const PMRFile &f, MediaRecord &record) {
+void FillEntry(const PMRFile &f, PMRIndexEntry &entry) {
   const PMRWorkEntry &e = f.work;
-  Widen(e.name, e.nameLength, record.fileName, kPathChars);
-  Widen(e.project, e.projectLength, record.project, kProjectChars);
-  record.mediaId = KeyFromIdentifier(e.firstId, f.idWordCount);
-  record.clipMobKey = KeyFromIdentifier(e.secondId, f.idWordCount);
+  Widen(e.name, e.nameLength, entry.fileName, kPmrNameBytes);
+  Widen(e.project, e.projectLength, entry.project, kPmrProjectBytes + 1);
+  entry.mediaId = KeyFromIdentifier(e.firstId, f.idWordCount);
+  entry.clipMobKey = KeyFromIdentifier(e.secondId, f.idWordCount);
 }
 
 int Finish(PMRFile &f, int report) {
@@ -296,7 +282,7 @@ int PMRFile::OpenIndex(const wchar_t *path) {
   return 1;
 }
 
-int PMRFile::NextRecord(MediaRecord *record, int report) {
+int PMRFile::NextEntry(PMRIndexEntry *entry, int report) {
   // The work entry is not cleared per attempt: every field that is looked at was written by
   // the attempt, each text with its terminator.
   recordStart = Tell(*this);
@@ -309,7 +295,7 @@ int PMRFile::NextRecord(MediaRecord *record, int report) {
     Attempt attempt = imageLoaded ? ParseEntryInImage(*this) : ReadEntry(*this);
     if (attempt == Attempt::Valid) {
       SeekTo(*this, Tell(*this) + 4); // the trailer
-      if (record != nullptr) FillRecord(*this, *record);
+      if (entry != nullptr) FillEntry(*this, *entry);
       return 1;
     }
     if (attempt == Attempt::Short && !resynchronising) return Finish(*this, report);

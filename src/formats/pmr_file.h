@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "catalogue/media_record.h"
+#include "base/mob_key.h"
 #include "formats/buffered_file_reader.h"
 
 inline constexpr uint32_t kPmrMagic = 1961;
@@ -29,6 +29,15 @@ struct PMRWorkEntry {
   char project[kPmrProjectBytes + 1];
   uint8_t firstId[kPmrMaxIdBytes];
   uint8_t secondId[kPmrMaxIdBytes];
+};
+
+// One entry as the index gives it. Texts are the entry's ASCII bytes widened, each ending in
+// a zero; the project is empty when the entry names none.
+struct PMRIndexEntry {
+  wchar_t fileName[kPmrNameBytes];
+  wchar_t project[kPmrProjectBytes + 1];
+  MobKey mediaId;    // bytes 0-7 of the first identifier (16-23 of an eight-word one)
+  MobKey clipMobKey; // the same bytes of the second identifier
 };
 
 struct PMRFile {
@@ -58,10 +67,10 @@ struct PMRFile {
   // otherwise, after reporting why.
   int OpenIndex(const wchar_t *path);
 
-  // Delivers the next valid entry into record (when given) and returns 1; returns 0 at the
+  // Delivers the next valid entry into entry (when given) and returns 1; returns 0 at the
   // end of the usable entries. Damaged stretches are skipped; report = 1 logs, at the end,
   // that entries with impossible lengths were met.
-  int NextRecord(MediaRecord *record, int report);
+  int NextEntry(PMRIndexEntry *entry, int report);
 
   void Close() {
     reader.Close();

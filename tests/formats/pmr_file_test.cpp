@@ -64,13 +64,13 @@ protected:
     std::vector<Delivered> entries;
     if (!index.OpenIndex(path.c_str())) return entries;
     uint32_t counted = 0;
-    while (index.NextRecord(nullptr, 0)) ++counted;
+    while (index.NextEntry(nullptr, 0)) ++counted;
     EXPECT_TRUE(log.lines.empty()) << "the counting pass reports nothing";
     EXPECT_EQ(index.OpenIndex(path.c_str()), 1);
-    MediaRecord record{};
-    while (index.NextRecord(&record, 1)) {
-      entries.push_back({record.fileName, record.project, record.mediaId, record.clipMobKey});
-      record = MediaRecord{};
+    PMRIndexEntry entry{};
+    while (index.NextEntry(&entry, 1)) {
+      entries.push_back({entry.fileName, entry.project, entry.mediaId, entry.clipMobKey});
+      entry = PMRIndexEntry{};
     }
     index.Close();
     EXPECT_EQ(entries.size(), counted);
@@ -105,7 +105,7 @@ TEST_F(PmrFileTest, BothByteOrdersDeliverTheIdentifiersAsStored) {
     EXPECT_EQ(index.bigEndian, bigEndian ? 1u : 0u);
     EXPECT_EQ(index.headerWord3, 45u);
     ExpectEntry(got[0], kFirst, L"Feature Cut");
-    ExpectEntry(got[1], kSecond, L"**NULL_PROJECT");
+    ExpectEntry(got[1], kSecond, L"");
   }
 
   // Any magic other than 1961 little-endian means big-endian.
@@ -199,7 +199,7 @@ TEST_F(PmrFileTest, HeadersThatCannotBeReadAreRefusedWithTheirReport) {
   EXPECT_EQ(index.OpenIndex(Save(w.bytes, "words4.pmr").c_str()), 0);
   std::wstring missing = scratch.File("none.pmr").wstring();
   EXPECT_EQ(index.OpenIndex(missing.c_str()), 0);
-  EXPECT_EQ(index.NextRecord(nullptr, 1), 0);
+  EXPECT_EQ(index.NextEntry(nullptr, 1), 0);
   EXPECT_EQ(log.lines,
             (std::vector<std::wstring>{Report(small, L" ::too small"), L"PMRFile: bad GUID Length",
                                        Report(missing, L" ::open error")}));
@@ -212,11 +212,11 @@ TEST(PmrFileRealdata, AvidIndexListsItsTwelveWaveFiles) {
   ASSERT_EQ(index.OpenIndex(file.wstring().c_str()), 1);
   EXPECT_EQ(index.bigEndian, 0u);
   EXPECT_EQ(index.headerWord3, 12u);
-  MediaRecord record{};
+  PMRIndexEntry record{};
   std::vector<std::wstring> names;
   uint32_t high = 0x22EC598D; // the media IDs' high halves step by 3
-  while (index.NextRecord(&record, 1)) {
-    EXPECT_STREQ(record.project, L"**NULL_PROJECT");
+  while (index.NextEntry(&record, 1)) {
+    EXPECT_STREQ(record.project, L"");
     EXPECT_EQ(record.mediaId.low, 0xE5F57F23u);
     EXPECT_EQ(record.mediaId.high, high + 3 * names.size());
     EXPECT_TRUE(MobKeyIsZero(record.clipMobKey));
