@@ -27,7 +27,6 @@ function(orvalis_add_test_suite dir lib gui)
   if(gui)
     set_tests_properties(${name} PROPERTIES LABELS gui)
     # The windows under test load their menu, accelerators and dialogs from the program's resources.
-    file(GLOB _rc CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc)
-    target_sources(${name} PRIVATE ${_rc})
+    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src/resources/orvalis.rc)
   endif()
 endfunction()
