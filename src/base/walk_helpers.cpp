@@ -59,6 +59,15 @@ int FitsOrReport(const wchar_t *text, const wchar_t *tag) {
   return 0;
 }
 
+void ReportAboutPath(const wchar_t *text, const wchar_t *detail, const wchar_t *path) {
+  wchar_t line[kReportChars];
+  size_t used = Append(line, 0, text);
+  if (detail != nullptr) used = Append(line, used, detail);
+  used = Append(line, used, L" ::");
+  Append(line, used, path != nullptr ? path : L"");
+  platform::LogLine(line);
+}
+
 bool Throttle::Due() {
   uint64_t now = platform::Milliseconds();
   if (started && now - last < interval) return false;

@@ -1,6 +1,6 @@
-// Small pieces shared by the catalogue's folder walks, loading and linking: bounded text
-// copies, path joins that refuse (and report) what does not fit, and the clock that thins
-// out progress messages.
+// Small pieces shared by the core's folder walks, loading and linking: bounded text copies,
+// path joins that refuse (and report) what does not fit, reports that name their file, and
+// the clock that thins out progress messages.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +25,10 @@ int JoinOrReport(wchar_t (&path)[platform::kPathBufferChars], const wchar_t *fol
 
 // Logs tag followed by text when text is too long for a path buffer; 1 when it fits.
 int FitsOrReport(const wchar_t *text, const wchar_t *tag);
+
+// Logs one line about a file or folder: text, then detail (when given), " ::" and the path,
+// so that every report names what it is about.
+void ReportAboutPath(const wchar_t *text, const wchar_t *detail, const wchar_t *path);
 
 // Lets a progress message through at most every interval milliseconds; the first one
 // always passes.

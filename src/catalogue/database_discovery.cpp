@@ -10,6 +10,7 @@
 namespace {
 
 constexpr wchar_t kScanTooLong[] = L"QEL::Scan::Path too long::";
+constexpr wchar_t kScanLink[] = L"QEL::Scan::Link not followed";
 constexpr wchar_t kMediaFolders[2][16] = {L"OMFI MediaFiles", L"AVID MediaFiles"};
 constexpr int kRootAttempts = 8; // drives may come and go between the two questions
 
@@ -52,14 +53,18 @@ void ScanFolder(const wchar_t *folder) {
     platform::FindEnd(find);
   }
 
-  // Links and junctions are not followed, so one that leads back up cannot loop the walk.
+  // Links and junctions are not followed, so one that leads back up cannot loop the walk;
+  // each one is named in the log, since media behind it (a mounted volume, a folder synced
+  // by a cloud client) is not found.
   find = platform::FindFirst(folder, L"*.??", 1, &entry);
   if (find == platform::kInvalidFind) return;
   do {
-    if ((entry.attributes & platform::kAttributeDirectory) == 0 ||
-        (entry.attributes & platform::kAttributeReparsePoint) != 0 || IsDotEntry(entry.name))
-      continue;
-    if (JoinOrReport(path, folder, entry.name, kScanTooLong)) ScanFolder(path);
+    if ((entry.attributes & platform::kAttributeDirectory) == 0 || IsDotEntry(entry.name)) continue;
+    if (!JoinOrReport(path, folder, entry.name, kScanTooLong)) continue;
+    if ((entry.attributes & platform::kAttributeReparsePoint) != 0)
+      ReportAboutPath(kScanLink, nullptr, path);
+    else
+      ScanFolder(path);
   } while (platform::FindNext(find, &entry));
   platform::FindEnd(find);
 }

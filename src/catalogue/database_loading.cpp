@@ -20,6 +20,7 @@ int g_matchInNameOrder = 1;
 namespace {
 
 constexpr wchar_t kLoadTooLong[] = L"QEL::Load::Path too long::";
+constexpr wchar_t kDatabaseNotUsed[] = L"QEL::Load::Media database not used::";
 constexpr uint32_t kRecordsSlack = 5; // room kept above the counted entries
 
 bool IsLoaded(const DatabaseEntry *database) {
@@ -63,10 +64,15 @@ void ReadEntries(Catalogue &catalogue, PMRFile &index, MediaFileParser &parser, 
     if (!IsLoaded(database) || !index.OpenIndex(database->path)) continue;
     wchar_t folder[kPathChars];
     DatabaseFolder(database, folder);
-    // Without a readable media database the records keep what the index file gives.
+    // Without a usable media database the records keep what the index file gives; one that
+    // is there but cannot be used is named in the log with the reason.
     wchar_t mediaDatabase[platform::kPathBufferChars];
-    bool described = JoinOrReport(mediaDatabase, folder, L"msmMMOB.mdb", kLoadTooLong) &&
-                     parser.OpenMediaFile(mediaDatabase) == 1;
+    bool described = false;
+    if (JoinOrReport(mediaDatabase, folder, L"msmMMOB.mdb", kLoadTooLong)) {
+      described = parser.OpenMediaFile(mediaDatabase) == 1 && parser.status == kContainerOpened;
+      if (!described && parser.status != kContainerNotFound)
+        ReportAboutPath(kDatabaseNotUsed, ContainerStatusText(parser.status), mediaDatabase);
+    }
     std::memset(&work, 0, sizeof work);
     while (index.NextEntry(&entry, 1) == 1) {
       RecordFromIndexEntry(entry, work);

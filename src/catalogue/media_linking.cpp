@@ -12,6 +12,7 @@
 namespace {
 
 constexpr wchar_t kAddMediaTooLong[] = L"QEL::AddMedia::Path too long::";
+constexpr wchar_t kAddMediaLink[] = L"QEL::AddMedia::Link not followed";
 constexpr wchar_t kDescribeTooLong[] = L"QEL::Describe::Path too long::";
 
 // Calls visit(newest node, group size) for every group of equal elements, in index order.
@@ -169,7 +170,9 @@ void AddMediaFolder(const wchar_t *folder) {
     if ((entry.attributes & platform::kAttributeDirectory) == 0)
       AddMediaFile(path);
     else if ((entry.attributes & platform::kAttributeReparsePoint) == 0)
-      AddMediaFolder(path); // links and junctions are not followed: they may lead back up
+      AddMediaFolder(path);
+    else
+      ReportAboutPath(kAddMediaLink, nullptr, path); // not followed: it may lead back up
     if (platform::CancelRequested()) break;
   } while (platform::FindNext(find, &entry));
   platform::FindEnd(find);

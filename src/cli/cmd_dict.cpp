@@ -10,6 +10,7 @@
 #endif
 
 #include "cli/cli_common.h"
+#include "cli/media_description.h"
 #include "inspection/dictionary_dump.h"
 #include "inspection/media_file_parser.h"
 
@@ -26,9 +27,7 @@ int CmdDict(int argc, wchar_t **argv) {
   NameDictionary *names = nullptr;
   int status = kExitOk;
   for (int i = 0; i < argc; ++i) {
-    if (parser.OpenMediaFile(argv[i]) != 1) {
-      WriteUtf8(stderr,
-                (L"orvalis-cli: not a Bento container: " + std::wstring(argv[i]) + L"\n").c_str());
+    if (!OpenContainer(parser, argv[i])) {
       status = kExitFailed;
       continue;
     }

@@ -47,7 +47,7 @@ int CmdMdb(int, wchar_t **argv) {
     return kExitUsage;
   }
   MediaFileParser &parser = g_catalogueParser;
-  if (parser.OpenMediaFile(argv[0]) != 1) return kExitFailed;
+  if (!OpenContainer(parser, argv[0])) return kExitFailed;
   parser.DescribeDatabaseMob(fileMobKey, clipMobKey);
   WriteMediaDescription(parser.results);
   parser.ResetParser();

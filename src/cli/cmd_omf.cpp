@@ -6,7 +6,7 @@
 
 int CmdOmf(int, wchar_t **argv) {
   MediaFileParser &parser = g_catalogueParser;
-  if (parser.OpenMediaFile(argv[0]) != 1) return kExitFailed;
+  if (!OpenContainer(parser, argv[0])) return kExitFailed;
   parser.DescribeMediaFile();
   WriteMediaDescription(parser.results);
   parser.ResetParser();

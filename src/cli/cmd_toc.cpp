@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "cli/cli_common.h"
+#include "cli/media_description.h"
 #include "inspection/media_file_parser.h"
 
 namespace {
@@ -19,7 +20,7 @@ void WriteCount(const wchar_t *key, uint32_t value) {
 
 int CmdToc(int, wchar_t **argv) {
   MediaFileParser &parser = g_catalogueParser;
-  const int opened = parser.OpenMediaFile(argv[0]);
+  const int opened = OpenContainer(parser, argv[0]);
   WriteCount(L"open", static_cast<uint32_t>(opened));
   if (opened != 1) return kExitFailed;
   WriteCount(L"valid", parser.valid);

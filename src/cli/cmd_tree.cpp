@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/cli_common.h"
+#include "cli/media_description.h"
 #include "inspection/media_file_parser.h"
 #include "inspection/structure_view.h"
 
@@ -40,11 +41,7 @@ int CmdTree(int argc, wchar_t **argv) {
   }
   if (path == nullptr) return kExitUsage;
   MediaFileParser &parser = g_viewerParser;
-  if (parser.OpenMediaFile(path) != 1) {
-    WriteUtf8(stderr,
-              (L"orvalis-cli: not a Bento container: " + std::wstring(path) + L"\n").c_str());
-    return kExitFailed;
-  }
+  if (!OpenContainer(parser, path)) return kExitFailed;
   int status = kExitOk;
   if (parser.entryCount == 0) {
     WriteUtf8(stderr, (L"orvalis-cli: no table of contents read (label version " +

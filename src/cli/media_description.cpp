@@ -1,6 +1,7 @@
 #include "cli/media_description.h"
 
 #include <cwchar>
+#include <string>
 
 #include "cli/cli_common.h"
 #include "inspection/media_info_text.h"
@@ -56,4 +57,15 @@ void WriteMediaDescription(const ParserResults &r) {
   wchar_t compression[kCompressionTextChars];
   FormatCompressionText(compression, r.compressionId, r.formatCode, r.unitSize, r.mediaType);
   WriteField(L"compression", compression);
+}
+
+int OpenContainer(MediaFileParser &parser, const wchar_t *path) {
+  if (parser.OpenMediaFile(path) == 1) return 1;
+  std::wstring line = L"orvalis-cli: ";
+  line += ContainerStatusText(parser.status);
+  line += L" ::";
+  line += path;
+  line += L"\n";
+  WriteUtf8(stderr, line.c_str());
+  return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "base/walk_helpers.h"
 #include "platform/platform.h"
 
 namespace {
@@ -274,7 +275,7 @@ int PMRFile::OpenIndex(const wchar_t *path) {
   if (idWordCount != 2 && idWordCount != 8) {
     reader.Close();
     end = 0;
-    platform::LogLine(kBadIdLength);
+    ReportAboutPath(kBadIdLength, nullptr, path);
     return 0;
   }
   headerWord3 = ReadWord(*this);

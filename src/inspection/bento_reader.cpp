@@ -23,6 +23,7 @@ void MediaFileParser::IndexToc() {
   }
   if (objectCount == 0) {
     ResetParser();
+    status = kContainerEmptyToc;
     return;
   }
 
@@ -45,6 +46,7 @@ void MediaFileParser::IndexToc() {
     // Memory for the indexes could not be had: an index with holes would describe media
     // wrongly, so the open fails as a whole.
     ResetParser();
+    status = kContainerNoMemory;
     return;
   }
   valid = 1;
@@ -86,7 +88,9 @@ int MediaFileParser::IndexIntoTable() {
       ok = FillMobIndexesFrom(i);
   }
   if (!ok) { // no objects, or no memory for a mob index
+    const ContainerStatus why = objectCount == 0 ? kContainerEmptyToc : kContainerNoMemory;
     ResetParser();
+    status = why;
     return 1;
   }
   SortObjectTable();

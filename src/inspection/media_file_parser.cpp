@@ -7,6 +7,7 @@
 #include "inspection/bento_constants.h"
 #include "base/byte_order.h"
 #include "inspection/toc_stream.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -35,6 +36,34 @@ constexpr uint32_t kMediaDataGrowth = 200;
 
 } // namespace
 
+const wchar_t *ContainerStatusText(ContainerStatus status) {
+  switch (status) {
+  case kContainerOpened:
+    return L"opened";
+  case kContainerNotFound:
+    return L"not found";
+  case kContainerCannotOpen:
+    return L"cannot be opened";
+  case kContainerTooSmall:
+    return L"too small";
+  case kContainerNoLabel:
+    return L"no container label";
+  case kContainerUnsupportedVersion:
+    return L"unsupported TOC version";
+  case kContainerTocOutside:
+    return L"TOC outside the file";
+  case kContainerShortRead:
+    return L"short read";
+  case kContainerEmptyToc:
+    return L"empty TOC";
+  case kContainerBadToc:
+    return L"TOC cannot be read";
+  case kContainerNoMemory:
+    return L"no memory";
+  }
+  return L"unknown";
+}
+
 ParserAllocFunction SetParserAllocator(ParserAllocFunction allocate) {
   ParserAllocFunction previous = g_allocate;
   g_allocate = allocate != nullptr ? allocate : DefaultAllocate;
@@ -59,7 +88,7 @@ MediaFileParser::MediaFileParser()
       objectTableCapacity(0), objectTableCount(0), objectTableSorted(0), searchObjectTable(1),
       gatheredEntries(0), gatherPrevious(0), gatherFailed(0), results{}, wholeFileLimit(0),
       image(nullptr), imageCapacity(0), imageSize(0), imageLoaded(0), readsByteCodeToc(0),
-      tocStream(nullptr) {
+      tocStream(nullptr), status(kContainerNotFound) {
   clipMobIndex.Grow(10);
   sourceMobIndex.Grow(20);
   mediaDataIndex.Grow(8);
@@ -176,20 +205,19 @@ int MediaFileParser::OpenMediaFile(const wchar_t *path) {
   ResetParser();
   fileSize = 0;
   std::memset(&results, 0, sizeof results);
+  status = kContainerNotFound;
   if (path == nullptr) return 0;
   std::wcsncpy(results.fileName, path, kParserTextChars - 1);
 
-  if (!reader.Open(path)) return 0;
+  if (!reader.Open(path))
+    return Refuse(platform::PathExists(path) ? kContainerCannotOpen : kContainerNotFound);
   open = 1;
   fileSize = reader.GetSize();
 
   // The label: the last 24 bytes, beginning with the magic. Its TOC must lie inside the
   // file, so that the table indexed is this file's and never the zeros or leftovers of an
   // earlier one.
-  if (fileSize < kBentoLabelSize) {
-    ResetParser();
-    return 0;
-  }
+  if (fileSize < kBentoLabelSize) return Refuse(kContainerTooSmall);
   reader.Seek(static_cast<int64_t>(fileSize - kBentoLabelSize), SEEK_FROM_START);
   const uint32_t labelBytes = reader.Read(&label, kBentoLabelSize);
   if (readsByteCodeToc && label.majorVersion == kTocByteCodesBigEndian) {
@@ -198,42 +226,48 @@ int MediaFileParser::OpenMediaFile(const wchar_t *path) {
     label.tocOffset = SwapBytes32(label.tocOffset);
     label.tocSize = SwapBytes32(label.tocSize);
   }
-  if (labelBytes != kBentoLabelSize ||
-      std::memcmp(label.magic, kBentoMagic, sizeof kBentoMagic) != 0 ||
-      label.tocOffset > fileSize || label.tocSize > fileSize - label.tocOffset) {
-    ResetParser();
-    return 0;
-  }
+  if (labelBytes != kBentoLabelSize) return Refuse(kContainerShortRead);
+  if (std::memcmp(label.magic, kBentoMagic, sizeof kBentoMagic) != 0)
+    return Refuse(kContainerNoLabel);
+  if (label.tocOffset > fileSize || label.tocSize > fileSize - label.tocOffset)
+    return Refuse(kContainerTocOutside);
   valid = 1;
 
   const uint32_t tocSize = label.tocSize;
   if (tocBuffer == nullptr || tocCapacity < tocSize) {
     // A new buffer is had before the old one goes, so a failure leaves a usable parser.
     uint8_t *grown = static_cast<uint8_t *>(ParserAllocate(tocSize));
-    if (grown == nullptr) {
-      ResetParser();
-      return 0;
-    }
+    if (grown == nullptr) return Refuse(kContainerNoMemory);
     std::free(tocBuffer);
     tocBuffer = grown;
     tocCapacity = tocSize;
   }
   LoadImage();
-  if (!ReadToc()) {
-    ResetParser();
-    return 0;
-  }
+  if (!ReadToc()) return Refuse(kContainerShortRead);
   littleEndian = label.byteOrder == kByteOrderLittle ? 1 : 0;
-  if (readsByteCodeToc && IsByteCodeLabel(label)) return LoadTocStream();
+  if (readsByteCodeToc && IsByteCodeLabel(label)) {
+    const int loaded = LoadTocStream();
+    status = loaded ? kContainerOpened : kContainerBadToc;
+    return loaded;
+  }
 
   switch (label.majorVersion) {
   case kTocFixedEntries:
-    IndexToc();
+    IndexToc(); // sets status when it fails
+    if (open) status = kContainerOpened;
     return open;
   case kTocByteCodes:
     valid = 0;
+    status = kContainerUnsupportedVersion;
     return 1;
   default:
+    status = kContainerUnsupportedVersion;
     return 1;
   }
+}
+
+int MediaFileParser::Refuse(ContainerStatus why) {
+  ResetParser();
+  status = why;
+  return 0;
 }

@@ -30,6 +30,23 @@ struct ContainerLabel {
 };
 static_assert(sizeof(ContainerLabel) == 24, "the label is 24 bytes on disk");
 
+// What the last OpenMediaFile found: kContainerOpened, or why the file is not usable as a
+// container. ContainerStatusText gives the words that reports use.
+enum ContainerStatus : uint32_t {
+  kContainerOpened,
+  kContainerNotFound,
+  kContainerCannotOpen,         // it exists, but is not a file that can be opened for reading
+  kContainerTooSmall,           // shorter than a label
+  kContainerNoLabel,            // the last 24 bytes are not a container label
+  kContainerUnsupportedVersion, // opened, but its TOC version is not read: no entries
+  kContainerTocOutside,         // the TOC that the label names does not lie inside the file
+  kContainerShortRead,          // the file ended or failed while it was read
+  kContainerEmptyToc,           // a version-1 TOC without entries
+  kContainerBadToc,             // a version-2 TOC that cannot be decoded
+  kContainerNoMemory,           // no room for its TOC
+};
+const wchar_t *ContainerStatusText(ContainerStatus status);
+
 // One 24-byte entry of a version-1 table of contents, seen in place in the TOC buffer.
 struct TocEntry {
   uint32_t objectId;
@@ -125,6 +142,7 @@ struct MediaFileParser {
   // such a file without entries.
   uint32_t readsByteCodeToc;
   TocStream *tocStream; // entries and values of a version-2 table; reused, freed on release
+  ContainerStatus status; // of the last OpenMediaFile
 
   MediaFileParser();
   explicit MediaFileParser(uint32_t readsByteCodes);
@@ -134,7 +152,8 @@ struct MediaFileParser {
 
   // ---- Probe (media_file_parser.cpp) ----
   // 1 when path is open as a container (a version-1 TOC indexed, or another version that
-  // is opened without entries); 0 after any failure, with the parser reset.
+  // is opened without entries); 0 after any failure, with the parser reset. Either way
+  // status says what was found.
   int OpenMediaFile(const wchar_t *path);
   // Closes the file and forgets the container; keeps the buffers and pools for reuse and
   // leaves the results readable until the next open.
@@ -182,6 +201,7 @@ struct MediaFileParser {
   void ReadPcmProperties(int32_t descriptorEntry);
 
 private:
+  int Refuse(ContainerStatus why); // ResetParser, keep why; 0
   int FillMobIndex(MobIndex *index, uint32_t entry);
   int FillMobIndexesFrom(uint32_t entry);
   int ReadToc();

@@ -95,8 +95,11 @@ TEST_F(Discovery, ALinkBackUpTheTreeIsNotFollowed) {
   EXPECT_NE(0u, entry.attributes & platform::kAttributeDirectory);
   EXPECT_NE(0u, entry.attributes & platform::kAttributeReparsePoint);
 
+  LogCapture log;
   ScanFolder(dir.path.wstring().c_str());
   EXPECT_EQ(std::vector<std::wstring>{(dir.path / "Disk.01" / "x.pmr").wstring()}, DatabasePaths());
+  EXPECT_EQ(std::vector<std::wstring>{L"QEL::Scan::Link not followed ::" + link.wstring()},
+            log.lines);
 }
 
 // Removes a file, or an empty folder, beyond the path limit, which the ordinary calls cannot

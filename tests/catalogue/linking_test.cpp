@@ -205,9 +205,13 @@ TEST_F(AddingMedia, FolderWalksSkipLinksAndStopOnCancel) {
 
   {
     ProgressCapture progress;
+    LogCapture log;
     AddMediaFolder(f.wstring().c_str());
     EXPECT_EQ(2u, g_catalogue.records.count);
     EXPECT_TRUE(progress.HasInfoStartingWith(f.wstring()));
+    if (linked)
+      EXPECT_EQ(std::vector<std::wstring>{L"QEL::AddMedia::Link not followed ::" + link.wstring()},
+                log.lines);
   }
   if (!linked) GTEST_SKIP() << "walked without a link (none could be made: " << why << ")";
 

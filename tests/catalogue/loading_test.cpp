@@ -135,19 +135,43 @@ TEST_F(Loading, ANameListedInTwoFoldersGivesTwoRecordsMatchedByFolder) {
   EXPECT_EQ(2u, g_catalogue.totalItems);
 }
 
-TEST_F(Loading, WithoutAMediaDatabaseRecordsKeepWhatTheIndexGives) {
+// A media database that is missing or cannot be used: the records keep what the index file
+// gives; one that is there is named in the log with the reason.
+TEST_F(Loading, WithoutAUsableMediaDatabaseRecordsKeepWhatTheIndexGives) {
+  const struct {
+    const char *folder;
+    std::vector<uint8_t> database; // written when not empty
+    const wchar_t *reason;         // of the log line; none for a missing database
+  } cases[] = {
+      {"A.01", {}, nullptr},
+      {"B.01", std::vector<uint8_t>(100, 0x41), L"no container label"},
+      {"C.01", std::vector<uint8_t>(10, 0), L"too small"},
+  };
   const FolderMedia solo = Media("solo.omf", "Harbour Lights", 1, 5);
-  const fs::path index = WriteFolder(dir.path / "A.01", {solo});
-  fs::remove(dir.path / "A.01" / "msmMMOB.mdb");
-  AddDatabase(index.wstring().c_str());
-  LoadAll();
-  std::vector<MediaRecord *> found = RecordsNamed(L"solo.omf");
-  ASSERT_EQ(1u, found.size());
-  EXPECT_EQ(1u, found[0]->linked);
-  EXPECT_STREQ(L"Harbour Lights", found[0]->project);
-  EXPECT_TRUE(MobKeyEqual(solo.plan.fileMobKey, found[0]->mediaId));
-  EXPECT_STREQ(L"", found[0]->nameInBin);
-  EXPECT_EQ(0u, found[0]->clipUsage);
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.folder);
+    const fs::path folder = dir.path / c.folder;
+    const fs::path index = WriteFolder(folder, {solo});
+    fs::remove(folder / "msmMMOB.mdb");
+    if (!c.database.empty()) ASSERT_TRUE(WriteFileBytes(folder / "msmMMOB.mdb", c.database));
+    g_catalogue.ClearCatalogue();
+    g_catalogue.databases.Clear();
+    AddDatabase(index.wstring().c_str());
+    LogCapture log;
+    LoadAll();
+    std::vector<MediaRecord *> found = RecordsNamed(L"solo.omf");
+    ASSERT_EQ(1u, found.size());
+    EXPECT_EQ(1u, found[0]->linked);
+    EXPECT_STREQ(L"Harbour Lights", found[0]->project);
+    EXPECT_TRUE(MobKeyEqual(solo.plan.fileMobKey, found[0]->mediaId));
+    EXPECT_STREQ(L"", found[0]->nameInBin);
+    EXPECT_EQ(0u, found[0]->clipUsage);
+    std::vector<std::wstring> want;
+    if (c.reason != nullptr)
+      want.push_back(L"QEL::Load::Media database not used::" + std::wstring(c.reason) + L" ::" +
+                     (folder / "msmMMOB.mdb").wstring());
+    EXPECT_EQ(want, log.lines);
+  }
 }
 
 // No index entry at all: the step that sizes the records for them is left out.

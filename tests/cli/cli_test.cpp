@@ -308,11 +308,11 @@ TEST_F(Cli, ExitStatuses) {
     size_t outLines;
   } cases[] = {
       {{L"pmr", missing}, 1, " ::open error", 0},
-      {{L"toc", junk}, 1, "", 1}, // "open 0" only
-      {{L"tree", missing}, 1, "", 0},
-      {{L"omf", junk}, 1, "", 0},
-      {{L"mdb", junk, L"00000001.00000002", L"00000003.00000004"}, 1, "", 0},
-      {{L"dict", junk}, 1, "c.omf", 0},
+      {{L"toc", junk}, 1, "orvalis-cli: no container label ::", 1}, // "open 0" only
+      {{L"tree", missing}, 1, "orvalis-cli: not found ::", 0},
+      {{L"omf", junk}, 1, "no container label", 0},
+      {{L"mdb", junk, L"00000001.00000002", L"00000003.00000004"}, 1, "no container label", 0},
+      {{L"dict", junk}, 1, "no container label ::", 0},
       {{L"dict", junk, mdb}, 1, "c.omf", kAny},
       {{L"dict", v3}, 0, "no table of contents read (label version 3): ", kAny},
       {{L"tree", v3}, 1, "no table of contents read (label version 3): ", 0},

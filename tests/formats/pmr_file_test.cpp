@@ -196,13 +196,14 @@ TEST_F(PmrFileTest, HeadersThatCannotBeReadAreRefusedWithTheirReport) {
 
   PmrWriter w = PmrBegin({4});
   PmrAdd(w, kFirst);
-  EXPECT_EQ(index.OpenIndex(Save(w.bytes, "words4.pmr").c_str()), 0);
+  std::wstring words4 = Save(w.bytes, "words4.pmr");
+  EXPECT_EQ(index.OpenIndex(words4.c_str()), 0);
   std::wstring missing = scratch.File("none.pmr").wstring();
   EXPECT_EQ(index.OpenIndex(missing.c_str()), 0);
   EXPECT_EQ(index.NextEntry(nullptr, 1), 0);
-  EXPECT_EQ(log.lines,
-            (std::vector<std::wstring>{Report(small, L" ::too small"), L"PMRFile: bad GUID Length",
-                                       Report(missing, L" ::open error")}));
+  EXPECT_EQ(log.lines, (std::vector<std::wstring>{Report(small, L" ::too small"),
+                                                  L"PMRFile: bad GUID Length ::" + words4,
+                                                  Report(missing, L" ::open error")}));
 }
 
 TEST(PmrFileRealdata, AvidIndexListsItsTwelveWaveFiles) {

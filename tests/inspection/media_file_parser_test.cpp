@@ -51,21 +51,30 @@ TEST_F(MediaFileParserTest, LabelsThatAreRefused) {
   offsetPastEnd.tocOffset = static_cast<int64_t>(good.size()) + 100;
   BentoLabel tocPastEnd; // each field alone fits the file, together they leave it
   tocPastEnd.tocOffset = static_cast<int64_t>(good.size()) - 40;
-  const std::vector<std::vector<uint8_t>> refused = {
-      BentoFinish(SmallContainer(), badMagic),
-      BentoFinish(SmallContainer(), tocTooLarge),
-      BentoFinish(SmallContainer(), offsetPastEnd),
-      BentoFinish(SmallContainer(), tocPastEnd),
-      std::vector<uint8_t>(good.end() - 23, good.end()), // shorter than a label
-      {},
+  const struct {
+    std::vector<uint8_t> bytes;
+    ContainerStatus why;
+  } refused[] = {
+      {BentoFinish(SmallContainer(), badMagic), kContainerNoLabel},
+      {BentoFinish(SmallContainer(), tocTooLarge), kContainerTocOutside},
+      {BentoFinish(SmallContainer(), offsetPastEnd), kContainerTocOutside},
+      {BentoFinish(SmallContainer(), tocPastEnd), kContainerTocOutside},
+      {std::vector<uint8_t>(good.end() - 23, good.end()), kContainerTooSmall},
+      {{}, kContainerTooSmall},
   };
-  for (size_t i = 0; i < refused.size(); ++i) {
+  for (size_t i = 0; i < std::size(refused); ++i) {
     ASSERT_EQ(1, Open(good));
-    EXPECT_EQ(0, Open(refused[i])) << "case " << i;
+    EXPECT_EQ(kContainerOpened, parser->status);
+    EXPECT_EQ(0, Open(refused[i].bytes)) << "case " << i;
     EXPECT_TRUE(IsReset(*parser)) << "case " << i;
+    EXPECT_STREQ(ContainerStatusText(refused[i].why), ContainerStatusText(parser->status))
+        << "case " << i;
   }
   EXPECT_EQ(0, parser->OpenMediaFile((dir.path / "missing.omf").wstring().c_str()));
   EXPECT_TRUE(IsReset(*parser));
+  EXPECT_EQ(kContainerNotFound, parser->status);
+  EXPECT_EQ(0, parser->OpenMediaFile(dir.path.wstring().c_str())); // a folder
+  EXPECT_EQ(kContainerCannotOpen, parser->status);
 }
 
 TEST_F(MediaFileParserTest, MajorVersionsTwoAndOthersOpenWithoutEntries) {
@@ -76,6 +85,7 @@ TEST_F(MediaFileParserTest, MajorVersionsTwoAndOthersOpenWithoutEntries) {
   EXPECT_EQ(1u, parser->open);
   EXPECT_EQ(0u, parser->entryCount);
   EXPECT_EQ(-1, parser->FirstEntryOfObject(0x20000));
+  EXPECT_EQ(kContainerUnsupportedVersion, parser->status);
 
   BentoLabel three;
   three.majorVersion = 3;
@@ -103,6 +113,7 @@ TEST_F(MediaFileParserTest, TocOfOnlyObjectZeroYieldsNothing) {
   BentoAddCode(w, 0, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   EXPECT_EQ(0, Open(BentoFinish(w)));
   EXPECT_TRUE(IsReset(*parser));
+  EXPECT_EQ(kContainerEmptyToc, parser->status);
 }
 
 TEST_F(MediaFileParserTest, ASecondOpenClearsEveryResult) {
@@ -163,6 +174,7 @@ TEST_F(MediaFileParserTest, TocThatFindsNoMemoryFailsTheOpen) {
   SetParserAllocator(previous);
   EXPECT_EQ(0, opened);
   EXPECT_TRUE(IsReset(*parser));
+  EXPECT_EQ(kContainerNoMemory, parser->status);
   EXPECT_EQ(1, Open(BentoFinish(SmallContainer())));
 }
 
