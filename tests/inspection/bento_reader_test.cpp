@@ -3,9 +3,7 @@
 
 #include <cstring>
 
-#include "inspection/bento_constants.h"
 #include "inspection/container_test.h"
-#include "support/bento_writer.h"
 
 namespace {
 
@@ -47,8 +45,7 @@ TEST_F(BentoReaderTest, ObjectRunsAreCountedAndTheFirstRunKeepsItsIndex) {
 }
 
 TEST_F(BentoReaderTest, MissingEntriesYieldTheEmptyEntry) {
-  BentoWriter w = BentoBegin();
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoWriter w = HeadContainer();
   ASSERT_EQ(1, Open(BentoFinish(w)));
   for (uint32_t index : {UINT32_MAX, 1u, 1000u}) {
     const TocEntry &entry = parser->GetEntry(index);
@@ -60,10 +57,9 @@ TEST_F(BentoReaderTest, MissingEntriesYieldTheEmptyEntry) {
 }
 
 TEST_F(BentoReaderTest, MobListWithARepeatedKeyKeepsTheFirstObject) {
-  BentoWriter w = BentoBegin();
+  BentoWriter w = HeadContainer();
   std::vector<uint8_t> list =
       BentoMobList(w, {{0x11, 0xAA, 100}, {0x22, 0xAA, 200}, {0x11, 0xAA, 300}, {0x33, 0x01, 400}});
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, PROP_SOURCE_MOB_LIST, TYPE_MOB_INDEX_LIST, list.data(), list.size());
   ASSERT_EQ(1, Open(BentoFinish(w)));
 
@@ -82,20 +78,18 @@ TEST_F(BentoReaderTest, MobListWithARepeatedKeyKeepsTheFirstObject) {
 }
 
 TEST_F(BentoReaderTest, ListCountLargerThanTheValueReadsOnlyWhatItHolds) {
-  BentoWriter w = BentoBegin();
+  BentoWriter w = HeadContainer();
   std::vector<uint8_t> list = BentoMobList(w, {{1, 1, 10}, {2, 1, 20}});
   list[0] = 200; // the count claims far more records
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST, list.data(), list.size());
   ASSERT_EQ(1, Open(BentoFinish(w)));
   EXPECT_EQ(2u, parser->MobCount(&parser->clipMobIndex));
 }
 
 TEST_F(BentoReaderTest, BigEndianSwapsTheCountOfStoredListsOnly) {
-  BentoWriter w = BentoBegin(true);
+  BentoWriter w = HeadContainer(true);
   const std::vector<uint8_t> refs = {0x00, 0x03, 1, 0, 0, 0, 0, 0, 0, 0};
   const uint8_t immediate[2] = {0x00, 0x03};
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, kSomeProperty, TYPE_OBJECT_REF_ARRAY, refs.data(), refs.size());
   BentoAddImmediate(w, 1, kSomeProperty + 1, TYPE_OBJECT_REF_ARRAY, immediate, 2);
   BentoAddStored(w, 1, kSomeProperty + 2, TYPE_STRING, refs.data(), refs.size());
@@ -112,10 +106,9 @@ TEST_F(BentoReaderTest, BigEndianSwapsTheCountOfStoredListsOnly) {
 }
 
 TEST_F(BentoReaderTest, ValueReadsAndTheirBounds) {
-  BentoWriter w = BentoBegin();
+  BentoWriter w = HeadContainer();
   const char text[] = "Reel 7";
   const uint8_t nine[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, kSomeProperty, TYPE_STRING, text, sizeof text);    // 1
   BentoAddEntry(w, 1, kSomeProperty + 1, TYPE_STRING, 0, 0, 1);           // 2: empty
   BentoAddImmediate(w, 1, kSomeProperty + 2, TYPE_STRING, nine, 9);       // 3
@@ -144,8 +137,7 @@ TEST_F(BentoReaderTest, ValueReadsAndTheirBounds) {
 // The last bytes of the file (the label's) as a stored value: readable up to the very end,
 // refused when the value would reach one byte past it, read field by field or whole.
 TEST_F(BentoReaderTest, AStoredValueMayEndExactlyAtTheEndOfTheFile) {
-  BentoWriter w = BentoBegin();
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoWriter w = HeadContainer();
   const size_t atEnd = BentoAddEntry(w, 1, kSomeProperty, TYPE_STRING, 0, 8, 1);
   const size_t past = BentoAddEntry(w, 1, kSomeProperty + 1, TYPE_STRING, 0, 8, 1);
   const uint32_t size = static_cast<uint32_t>(BentoFinish(w).size());
@@ -162,9 +154,8 @@ TEST_F(BentoReaderTest, AStoredValueMayEndExactlyAtTheEndOfTheFile) {
 }
 
 TEST_F(BentoReaderTest, LargeValueGrowsTheBufferWithZerosBehind) {
-  BentoWriter w = BentoBegin();
+  BentoWriter w = HeadContainer();
   std::vector<uint8_t> big(40000, 0x5A);
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, kSomeProperty, TYPE_STRING, big.data(), big.size());
   ASSERT_EQ(1, Open(BentoFinish(w)));
   ASSERT_EQ(40000u, parser->ReadValue(1));
@@ -178,10 +169,9 @@ void *NoMemory(size_t) {
 }
 
 TEST_F(BentoReaderTest, ValueThatFindsNoMemoryReadsAsAbsent) {
-  BentoWriter w = BentoBegin();
+  BentoWriter w = HeadContainer();
   std::vector<uint8_t> big(40000, 0x5A);
   const char text[] = "kept";
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, kSomeProperty, TYPE_STRING, big.data(), big.size());
   BentoAddStored(w, 1, kSomeProperty + 1, TYPE_STRING, text, sizeof text);
   ASSERT_EQ(1, Open(BentoFinish(w)));

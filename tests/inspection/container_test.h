@@ -10,10 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "inspection/bento_constants.h"
 #include "inspection/media_file_parser.h"
 #include "inspection/name_dictionary.h"
 #include "inspection/structure_view.h"
+#include "support/bento_writer.h"
 #include "support/scratch_dir.h"
+
+// A container begun with object 1 of class "HEAD", as every container starts.
+inline BentoWriter HeadContainer(bool bigEndian = false) {
+  BentoWriter w = BentoBegin(bigEndian);
+  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  return w;
+}
 
 struct ContainerTest : ::testing::Test {
   ScratchDir dir;

@@ -4,10 +4,8 @@
 
 #include <string>
 
-#include "inspection/bento_constants.h"
 #include "inspection/container_test.h"
 #include "inspection/dictionary_dump.h"
-#include "support/bento_writer.h"
 #include "support/dictionary_text.h"
 
 namespace {
@@ -20,8 +18,7 @@ std::string Define(const std::string &name, const char *id8) {
 }
 
 std::vector<uint8_t> Container(const std::vector<std::pair<uint32_t, std::string>> &names) {
-  BentoWriter w = BentoBegin();
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoWriter w = HeadContainer();
   for (const auto &[id, name] : names) BentoAddName(w, id, false, name);
   return BentoFinish(w);
 }

@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 
-#include "inspection/bento_constants.h"
 #include "inspection/container_test.h"
-#include "support/bento_writer.h"
 #include "support/omf_builder.h"
 
 namespace {

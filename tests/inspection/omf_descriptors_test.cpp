@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 
-#include "inspection/bento_constants.h"
 #include "inspection/container_test.h"
 #include "support/log_capture.h"
 #include "support/omf_builder.h"

@@ -3,15 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "inspection/bento_constants.h"
 #include "inspection/container_test.h"
-#include "inspection/name_dictionary.h"
-#include "inspection/structure_view.h"
-#include "support/bento_writer.h"
 
 namespace {
 
@@ -39,10 +34,9 @@ struct StructureViewTest : ContainerTest {
   using ContainerTest::Open;
   // Object 1 with references of each kind, a named mob and an unnamed locator.
   BentoWriter Container() {
-    BentoWriter w = BentoBegin();
+    BentoWriter w = HeadContainer();
     std::vector<uint8_t> clips = BentoMobList(w, {{7, 8, kMob}, {9, 9, 0x29999}});
     std::vector<uint8_t> sources = BentoMobList(w, {{7, 8, kLocator}});
-    BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
     BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST, clips.data(), clips.size());
     BentoAddStored(w, 1, PROP_SOURCE_MOB_LIST, TYPE_MOB_INDEX_LIST, sources.data(), sources.size());
     std::vector<uint8_t> uid = BentoMobId(7, 8);
@@ -189,14 +183,12 @@ TEST_F(StructureViewTest, DumpOfAStoredValueOfTwentyBytes) {
 }
 
 TEST_F(StructureViewTest, DictionaryKeepsTheFirstNameAndCutsLongNames) {
-  BentoWriter first = BentoBegin();
-  BentoAddCode(first, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoWriter first = HeadContainer();
   BentoAddName(first, 0x10010, false, "First:Name");
   BentoAddName(first, 0x10011, false, std::string(300, 'x'));
   BentoAddName(first, CM_StdObjID_TOC, false, "NotTheStandardName");
   Open(first);
-  BentoWriter second = BentoBegin();
-  BentoAddCode(second, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoWriter second = HeadContainer();
   BentoAddName(second, 0x10010, false, "Second:Name");
   BentoAddName(second, 0x10012, true, "Second:Type");
   Open(second);
@@ -210,8 +202,7 @@ TEST_F(StructureViewTest, DictionaryKeepsTheFirstNameAndCutsLongNames) {
 }
 
 TEST_F(StructureViewTest, NothingWithoutEntries) {
-  BentoWriter w = BentoBegin();
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoWriter w = HeadContainer();
   BentoLabel other;
   other.majorVersion = 3; // opened without entries
   ASSERT_EQ(1, Open(BentoFinish(w, other)));

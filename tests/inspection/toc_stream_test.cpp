@@ -3,16 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "inspection/bento_constants.h"
 #include "inspection/container_test.h"
-#include "inspection/name_dictionary.h"
-#include "inspection/structure_view.h"
 #include "inspection/toc_stream.h"
-#include "support/bento_writer.h"
 #include "support/log_capture.h"
 
 namespace {

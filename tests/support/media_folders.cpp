@@ -72,12 +72,12 @@ bool WriteSizedFile(const std::filesystem::path &file, uint64_t size) {
 
 #ifdef _WIN32
 
+namespace {
+
 bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
-
-namespace {
 
 bool IsLink(const std::filesystem::path &link) {
   DWORD attributes = GetFileAttributesW(link.wstring().c_str());
@@ -142,10 +142,6 @@ bool RemoveDirectoryLink(const std::filesystem::path &link) {
 }
 
 #else
-
-bool RunningUnderWine() {
-  return false;
-}
 
 bool MakeDirectoryLink(const std::filesystem::path &link, const std::string &relativeTarget,
                        std::string *why) {

@@ -50,5 +50,3 @@ bool MakeDirectoryLink(const std::filesystem::path &link, const std::string &rel
                        std::string *why);
 // Removes such a link itself, never what it leads to; true when it is gone.
 bool RemoveDirectoryLink(const std::filesystem::path &link);
-
-bool RunningUnderWine();

@@ -208,9 +208,6 @@ uint32_t OmfAddVideoDescriptor(OmfBuilder &b, const OmfVideo &video) {
   OmfU32InByteOrder(b, PROP_COMPRESSION_ID, video.compressionId);
   if (video.formatCode != nullptr) OmfCode(b, PROP_COMPRESSION, video.formatCode);
   OmfU32(b, PROP_UNIT_SIZE, video.unitSize);
-  if (video.ownMediaData >= 0)
-    BentoAddEntry(b.writer, id, PROP_MEDIA_DATA, kOmfTypeDataValue,
-                  static_cast<uint32_t>(video.ownMediaData), 1, 1);
   return id;
 }
 

@@ -80,8 +80,7 @@ struct OmfVideo {
   uint32_t compressionId = 76;
   const char *formatCode = "JFIF";
   uint32_t unitSize = 0;
-  int64_t dataOffset = -1;   // -1: no data offset property
-  int64_t ownMediaData = -1; // value offset of the descriptor's own media data entry
+  int64_t dataOffset = -1; // -1: no data offset property
 };
 uint32_t OmfAddVideoDescriptor(OmfBuilder &b, const OmfVideo &video);
 uint32_t OmfAddWaveDescriptor(OmfBuilder &b, const std::vector<uint8_t> &summary); // WAVD

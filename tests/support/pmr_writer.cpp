@@ -48,7 +48,7 @@ void PmrAdd(PmrWriter &w, const PmrEntry &e) {
   Put16(w, e.projectLength >= 0 ? static_cast<uint32_t>(e.projectLength) : e.project.size());
   w.bytes.insert(w.bytes.end(), e.project.begin(), e.project.end());
   PutIdentifier(w, e.clipMobKey);
-  Put32(w, e.trailer, w.layout.bigEndian);
+  Put32(w, 0, w.layout.bigEndian); // the entry's trailing word
 }
 
 void PmrAddRaw(PmrWriter &w, const void *data, size_t size) {

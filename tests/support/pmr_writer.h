@@ -27,7 +27,6 @@ struct PmrEntry {
   MobKey clipMobKey{};
   int32_t nameLength = -1;    // the stored name length; -1: the name's size
   int32_t projectLength = -1; // the stored project length; -1: the project's size
-  uint32_t trailer = 0;
 };
 
 struct PmrWriter {
