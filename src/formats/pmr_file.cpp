@@ -110,8 +110,17 @@ void LoadImage(PMRFile &f) {
 // Bytes that are all within 0x20-0x7F. A zero byte is below 0x20, so a text that passes
 // has no terminator before its length (the work entry writes one right behind it).
 bool PrintableText(const char *text, uint32_t length) {
-  for (uint32_t i = 0; i < length; ++i) {
-    if (static_cast<signed char>(text[i]) < 0x20) return false;
+  // Eight bytes at a time: none has its high bit set, and each reaches 0x80 when 0x60 is
+  // added (a byte below 0x80 plus 0x60 stays below 0x100, so no carry crosses bytes).
+  constexpr uint64_t kHigh = 0x8080808080808080ull, kLift = 0x6060606060606060ull;
+  uint32_t i = 0;
+  for (; length - i >= 8; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text + i, 8);
+    if ((word & kHigh) != 0 || ((word + kLift) & kHigh) != kHigh) return false;
+  }
+  for (; i < length; ++i) {
+    if (static_cast<uint8_t>(text[i]) - 0x20u >= 0x60u) return false;
   }
   return true;
 }
@@ -142,10 +151,20 @@ uint16_t Length16(const uint8_t *b, uint32_t bigEndian) {
                    : static_cast<uint16_t>(b[1] << 8 | b[0]);
 }
 
+// Where the fields of a valid entry lie: in the image, or in the work entry.
+struct EntryView {
+  const char *name;
+  uint32_t nameLength;
+  const char *project;
+  uint32_t projectLength;
+  const uint8_t *firstId;
+  const uint8_t *secondId;
+};
+
 // ReadEntry on the image: the same checks in the same order, straight on the file's bytes,
-// leaving the position where ReadEntry's reads would (a short read stops at the end); only a
-// valid entry is copied into the work entry (nothing else of it is looked at).
-Attempt ParseEntryInImage(PMRFile &f) {
+// leaving the position where ReadEntry's reads would (a short read stops at the end). A valid
+// entry's fields are read where they lie, without a copy.
+Attempt ParseEntryInImage(PMRFile &f, EntryView &view) {
   const uint32_t idBytes = 4 * f.idWordCount;
   const uint8_t *p = f.image + f.at;
   const uint64_t left = f.end - f.at;
@@ -172,21 +191,13 @@ Attempt ParseEntryInImage(PMRFile &f) {
   used += idBytes;
   if (!EntryValid(name, nameLength, project, projectLength)) return stop(Attempt::Invalid, used);
 
-  PMRWorkEntry &e = f.work;
-  std::memcpy(e.firstId, firstId, idBytes);
-  e.nameLength = nameLength;
-  std::memcpy(e.name, name, nameLength);
-  e.name[nameLength] = 0;
-  e.projectLength = projectLength;
-  std::memcpy(e.project, project, projectLength);
-  e.project[projectLength] = 0;
-  std::memcpy(e.secondId, secondId, idBytes);
+  view = EntryView{name, nameLength, project, projectLength, firstId, secondId};
   f.at += used;
   return Attempt::Valid;
 }
 
 // Reads one entry at the position into the work entry.
-Attempt ReadEntry(PMRFile &f) {
+Attempt ReadEntry(PMRFile &f, EntryView &view) {
   PMRWorkEntry &e = f.work;
   if (f.idWordCount != 2 && f.idWordCount != 8) return Attempt::Short;
   uint32_t idBytes = 4 * f.idWordCount;
@@ -201,8 +212,9 @@ Attempt ReadEntry(PMRFile &f) {
   if (e.projectLength != 0 && !ReadBytes(f, e.project, e.projectLength)) return Attempt::Short;
   e.project[e.projectLength] = 0;
   if (!ReadBytes(f, e.secondId, idBytes)) return Attempt::Short;
-  return EntryValid(e.name, e.nameLength, e.project, e.projectLength) ? Attempt::Valid
-                                                                      : Attempt::Invalid;
+  if (!EntryValid(e.name, e.nameLength, e.project, e.projectLength)) return Attempt::Invalid;
+  view = EntryView{e.name, e.nameLength, e.project, e.projectLength, e.firstId, e.secondId};
+  return Attempt::Valid;
 }
 
 // The entry takes bytes 0-7 of a two-word identifier and bytes 16-23 of an eight-word one,
@@ -214,17 +226,16 @@ MobKey KeyFromIdentifier(const uint8_t *id, uint32_t idWordCount) {
 
 // Validated text is plain ASCII: each byte becomes the character of the same code.
 void Widen(const char *text, uint32_t length, wchar_t *to, uint32_t capacity) {
-  uint32_t i = 0;
-  for (; i < length && i + 1 < capacity; ++i) to[i] = static_cast<wchar_t>(text[i]);
-  to[i] = 0;
+  const uint32_t n = length < capacity ? length : capacity - 1;
+  for (uint32_t i = 0; i < n; ++i) to[i] = static_cast<wchar_t>(static_cast<uint8_t>(text[i]));
+  to[n] = 0;
 }
 
-void FillEntry(const PMRFile &f, PMRIndexEntry &entry) {
-  const PMRWorkEntry &e = f.work;
+void FillEntry(const EntryView &e, uint32_t idWordCount, PMRIndexEntry &entry) {
   Widen(e.name, e.nameLength, entry.fileName, kPmrNameBytes);
   Widen(e.project, e.projectLength, entry.project, kPmrProjectBytes + 1);
-  entry.mediaId = KeyFromIdentifier(e.firstId, f.idWordCount);
-  entry.clipMobKey = KeyFromIdentifier(e.secondId, f.idWordCount);
+  entry.mediaId = KeyFromIdentifier(e.firstId, idWordCount);
+  entry.clipMobKey = KeyFromIdentifier(e.secondId, idWordCount);
 }
 
 int Finish(PMRFile &f, int report) {
@@ -293,10 +304,11 @@ int PMRFile::NextEntry(PMRIndexEntry *entry, int report) {
   // that follows a good one (or the first) ends the file when it is cut short.
   bool resynchronising = false;
   for (;;) {
-    Attempt attempt = imageLoaded ? ParseEntryInImage(*this) : ReadEntry(*this);
+    EntryView view;
+    Attempt attempt = imageLoaded ? ParseEntryInImage(*this, view) : ReadEntry(*this, view);
     if (attempt == Attempt::Valid) {
       SeekTo(*this, Tell(*this) + 4); // the trailer
-      if (entry != nullptr) FillEntry(*this, *entry);
+      if (entry != nullptr) FillEntry(view, idWordCount, *entry);
       return 1;
     }
     if (attempt == Attempt::Short && !resynchronising) return Finish(*this, report);
