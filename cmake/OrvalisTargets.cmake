@@ -15,6 +15,11 @@ function(orvalis_add_test_suite dir lib gui)
   add_executable(${name} ${_tests})
   orvalis_setup(${name})
   target_link_libraries(${name} PRIVATE ${lib} test_support GTest::gtest_main)
+  if(dir STREQUAL "base")
+    # The layer check that every build runs over src/, tried on folders the test makes.
+    target_compile_definitions(${name} PRIVATE ORVALIS_CMAKE_PATH="${CMAKE_COMMAND}"
+                               ORVALIS_LAYER_CHECK="${CMAKE_SOURCE_DIR}/cmake/CheckFolderIncludes.cmake")
+  endif()
   if(dir STREQUAL "cli" AND TARGET orvalis-cli)
     add_dependencies(${name} orvalis-cli)
     target_compile_definitions(${name} PRIVATE ORVALIS_CLI_PATH="$<TARGET_FILE:orvalis-cli>")
