@@ -13,8 +13,7 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/platform.h"
-#include "support/started_shell.h"
-#include "views/media_folders.h"
+#include "support/shell_fixture.h"
 #include "views/view_state.h"
 
 int wmain(int argc, wchar_t **argv) {
@@ -27,7 +26,7 @@ int wmain(int argc, wchar_t **argv) {
     std::fprintf(stderr, "gui_scan_bench: start-up failed\n");
     return 1;
   }
-  views_test::Drop(g_shell.basesTree, {argv[1]});
+  Drop(g_shell.basesTree, {argv[1]});
   gui::Pump(200);
   if (quiet) {
     platform::HostHooks hooks = platform::SetHostHooks(platform::HostHooks{});

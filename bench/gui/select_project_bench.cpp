@@ -11,13 +11,10 @@
 #include <cstring>
 
 #include "catalogue/media_linking.h"
-#include "support/started_shell.h"
+#include "support/shell_fixture.h"
 #include "views/files_list.h"
 #include "views/projects_list.h"
 #include "views/view_state.h"
-#include "views/views_fixture.h"
-
-using namespace views_test;
 
 namespace {
 

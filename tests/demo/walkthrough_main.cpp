@@ -26,14 +26,10 @@
 #include "tools/omf_viewer.h"
 #include "window_services/test_seams.h"
 #include "window_services/window_context.h"
-#include "views/media_folders.h"
-#include "views/views_fixture.h"
+#include "support/shell_fixture.h"
 #include "views/view_state.h"
 
 namespace fs = std::filesystem;
-using views_test::ClickHeader;
-using views_test::ClickRow;
-using views_test::RowCount;
 
 namespace {
 
@@ -134,8 +130,8 @@ void Search() {
   if (IsDriveRoot(g_drive)) {
     gui::Click(g_shell.searchButton);
   } else {
-    views_test::Drop(g_shell.basesTree, {(g_drive / L"OMFI MediaFiles").wstring(),
-                                         (g_drive / L"AVID MediaFiles").wstring()});
+    Drop(g_shell.basesTree,
+         {(g_drive / L"OMFI MediaFiles").wstring(), (g_drive / L"AVID MediaFiles").wstring()});
   }
   if (gui::TreeRootTexts(g_shell.basesTree).size() < 2) Fail("no index files were found");
   Shot(L"walkthrough-1-search");

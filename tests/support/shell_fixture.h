@@ -74,6 +74,17 @@ inline void ClickRow(HWND list, int row, WPARAM keys = 0) {
   SendMessageW(list, WM_LBUTTONUP, keys, at);
 }
 
+// A real click on a column header: the header turns it into HDN_ITEMCLICK for the list.
+inline void ClickHeader(HWND list, int column) {
+  HWND header = ListView_GetHeader(list);
+  RECT r{};
+  Header_GetItemRect(header, column, &r);
+  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(header, WM_LBUTTONUP, 0, at);
+  gui::Pump(10);
+}
+
 // A drop as the desktop shell hands it over: a global DROPFILES block with wide paths. The
 // receiver releases it (DragFinish).
 inline HDROP MakeDrop(const std::vector<std::wstring> &paths) {
