@@ -209,9 +209,10 @@ TEST_F(AddingMedia, FolderWalksSkipLinksAndStopOnCancel) {
     AddMediaFolder(f.wstring().c_str());
     EXPECT_EQ(2u, g_catalogue.records.count);
     EXPECT_TRUE(progress.HasInfoStartingWith(f.wstring()));
-    if (linked)
+    if (linked) {
       EXPECT_EQ(std::vector<std::wstring>{L"QEL::AddMedia::Link not followed ::" + link.wstring()},
                 log.lines);
+    }
   }
   if (!linked) GTEST_SKIP() << "walked without a link (none could be made: " << why << ")";
 

@@ -153,7 +153,9 @@ TEST_F(Loading, WithoutAUsableMediaDatabaseRecordsKeepWhatTheIndexGives) {
     const fs::path folder = dir.path / c.folder;
     const fs::path index = WriteFolder(folder, {solo});
     fs::remove(folder / "msmMMOB.mdb");
-    if (!c.database.empty()) ASSERT_TRUE(WriteFileBytes(folder / "msmMMOB.mdb", c.database));
+    if (!c.database.empty()) {
+      ASSERT_TRUE(WriteFileBytes(folder / "msmMMOB.mdb", c.database));
+    }
     g_catalogue.ClearCatalogue();
     g_catalogue.databases.Clear();
     AddDatabase(index.wstring().c_str());
