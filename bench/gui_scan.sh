@@ -44,7 +44,9 @@ measure() {
 }
 
 read -r start_s _ < <(measure /dev/null bin/orvalis-cli.exe)
-read -r cli_s cli_kb < <(measure /dev/null bin/orvalis-cli.exe scan "$windows_drive")
+# The listing goes to a file: with /dev/null as its standard output, Wine takes a console too
+# and every line is drawn.
+read -r cli_s cli_kb < <(measure "$dir/cli-scan.txt" bin/orvalis-cli.exe scan "$windows_drive")
 read -r _ gui_kb < <(measure "$dir/gui-scan.txt" bin/gui_scan_bench.exe "$windows_drive")
 read -r _ gui_ms records _ < <(grep '^gui-scan ' "$dir/gui-scan.txt")
 measure "$dir/gui-scan.txt" bin/gui_scan_bench.exe "$windows_drive" --no-progress-updates >/dev/null
