@@ -11,7 +11,7 @@
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "window_services/window_helpers.h"
-#include "support/demo_drive.h"
+#include "demo/demo_drive.h"
 #include "support/scratch_dir.h"
 #include "support/shell_fixture.h"
 #include "window_services/test_seams.h"
@@ -108,7 +108,7 @@ TEST_F(OperationsTest, EachKeyRunsItsOperationOverTheSelection) {
   const fs::path target = g_targetFolder;
   MediaRecord *a = AddFile(source / "a.omf", "new a", 0, true);
   ASSERT_TRUE(WriteFileBytes(target / "a.omf", "old", 3));
-  Answers copy({kAnswerYes});
+  gui::Answers copy({kAnswerYes});
   Command(CMD_COPY);
   ASSERT_EQ(copy.Finish().size(), 1u);
   EXPECT_NE(copy.Finish()[0].find(L"OVERWRITE\n\nFile:\n " + (target / "a.omf").wstring()),
@@ -126,7 +126,7 @@ TEST_F(OperationsTest, EachKeyRunsItsOperationOverTheSelection) {
 
   ClearFilesList();
   MediaRecord *b = AddFile(source / "b.omf", "b", 0, true);
-  Answers remove({kAnswerYes});
+  gui::Answers remove({kAnswerYes});
   Command(CMD_DELETE);
   EXPECT_EQ(remove.Finish().size(), 1u);
   EXPECT_FALSE(fs::exists(source / "b.omf"));
@@ -139,7 +139,7 @@ TEST_F(OperationsTest, KeyPressedDuringTheRunAsksToStop) {
   AddFile(source / "b.omf", "b", 0, true);
   // A key pressed while the run works is found by the run before its next row.
   PostMessageW(main, WM_KEYDOWN, VK_SPACE, 0);
-  Answers answers({IDYES});
+  gui::Answers answers({IDYES});
   Command(CMD_DELETE);
   ASSERT_EQ(answers.Finish().size(), 1u);
   EXPECT_NE(answers.Finish()[0].find(L"Do you want to cancel current task?"), std::wstring::npos);
@@ -161,7 +161,7 @@ TEST_F(OperationsTest, NoSecondBackupNorCloseWhileTheFirstAsks) {
   for (const char *name : {"k.omf", "x.omf"}) // whichever is checked meets an earlier backup
     ASSERT_TRUE(WriteFileBytes(kBackupFolder / name, "earlier", 7));
   bool finderEnabled = true;
-  Answers answers(
+  gui::Answers answers(
       {kAnswerSkipFile},
       [&] {
         finderEnabled = IsWindowEnabled(finder);
@@ -197,7 +197,7 @@ TEST_F(OperationsTest, DriveReachedByTwoPathsKeepsEveryKeepersFile) {
   for (int row = 0; row < rows; ++row)
     if (Cell(row, 3).rfind(L"Z:", 0) == 0)
       ListView_SetCheckState(DuplicatesList(finder), row, FALSE);
-  Answers answers({kAnswerYesToAll}, {}, L"Are you sure");
+  gui::Answers answers({kAnswerYesToAll}, {}, L"Are you sure");
   gui::Click(GetDlgItem(finder, IDC_BACKUP_DUPLICATES));
   answers.Finish();
   EXPECT_GT(Logged(L"QEL::Backup::Same file as the kept copy::"), 0u);

@@ -165,32 +165,36 @@ std::wstring DialogTexts(HWND dialog) {
   return texts;
 }
 
-DialogAnswerer::DialogAnswerer(int buttonId, std::wstring needle, DWORD timeoutMs)
-    : thread_([this, buttonId, needle, timeoutMs] {
-        DWORD start = GetTickCount();
-        while (GetTickCount() - start < timeoutMs) {
-          HWND dialog = FindDialog(needle);
-          if (dialog != nullptr) {
-            texts_ = DialogTexts(dialog);
-            answered_ = true;
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
-            return;
-          }
-          Sleep(20);
-        }
-      }) {}
+Answers::Answers(std::vector<int> buttons, std::function<void()> whileOpen, std::wstring needle)
+    : buttons_(std::move(buttons)), whileOpen_(std::move(whileOpen)), needle_(std::move(needle)),
+      thread_([this] { Run(); }) {}
 
-DialogAnswerer::~DialogAnswerer() {
-  Wait();
+Answers::~Answers() {
+  Finish();
 }
 
-void DialogAnswerer::Wait() {
+void Answers::Run() {
+  for (HWND answered = nullptr; !stop_; Sleep(10)) {
+    HWND dialog = FindDialog(needle_);
+    if (dialog == nullptr || dialog == answered) continue; // the answer is on its way
+    answered = dialog;
+    texts_.push_back(DialogTexts(dialog));
+    bool listed = texts_.size() <= buttons_.size();
+    if (listed && whileOpen_) whileOpen_();
+    int button = listed ? buttons_[texts_.size() - 1] : IDCANCEL;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  }
+  ended_ = true;
+}
+
+const std::vector<std::wstring> &Answers::Finish() {
+  stop_ = true;
+  // The helper reads window texts, which are messages sent to this thread: take them.
+  for (MSG msg; !ended_;)
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE) != WAIT_TIMEOUT)
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   if (thread_.joinable()) thread_.join();
-}
-
-std::wstring DialogAnswerer::Texts() {
-  Wait();
   return texts_;
 }
 

@@ -42,21 +42,27 @@ std::wstring ListViewText(HWND list, int row, int column);
 HWND FindDialog(const std::wstring &needle = L"");
 std::wstring DialogTexts(HWND dialog); // title and static texts, one per line
 
-// Waits on a helper thread for a dialog or message box whose texts contain `needle`,
-// records its texts and presses the button `buttonId`. The destructor waits for the thread.
-class DialogAnswerer {
+// Answers the dialogs whose texts hold `needle`, one after the other, with the given buttons;
+// whileOpen runs first while each of those is open. Dialogs beyond the list get Cancel, so a
+// faulty run (a second question, even one nested in the first) ends instead of hanging the
+// suite. Finish stops and returns every answered dialog's texts.
+class Answers {
 public:
-  DialogAnswerer(int buttonId, std::wstring needle = L"", DWORD timeoutMs = 10000);
-  ~DialogAnswerer();
-  DialogAnswerer(const DialogAnswerer &) = delete;
-  DialogAnswerer &operator=(const DialogAnswerer &) = delete;
-  bool Answered() const { return answered_.load(); }
-  std::wstring Texts(); // after Wait(): what the dialog said
-  void Wait();
+  explicit Answers(std::vector<int> buttons, std::function<void()> whileOpen = {},
+                   std::wstring needle = L"");
+  ~Answers();
+  Answers(const Answers &) = delete;
+  Answers &operator=(const Answers &) = delete;
+  const std::vector<std::wstring> &Finish();
 
 private:
-  std::atomic<bool> answered_{false};
-  std::wstring texts_;
+  void Run();
+  std::vector<int> buttons_;
+  std::function<void()> whileOpen_;
+  std::wstring needle_;
+  std::vector<std::wstring> texts_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> ended_{false};
   std::thread thread_;
 };
 

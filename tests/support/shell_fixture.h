@@ -1,5 +1,5 @@
 // The GUI suites' shared set-up: the shell started once, records in the Files list, their
-// selection, drops as the desktop hands them over, and dialogs answered from a helper thread.
+// selection, and drops as the desktop hands them over.
 // Header-only, like started_shell.h. Windows build only.
 #pragma once
 
@@ -11,12 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cwchar>
-#include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "catalogue/catalogue.h"
@@ -103,51 +100,6 @@ inline HDROP MakeDrop(const std::vector<std::wstring> &paths) {
 inline void Drop(HWND view, const std::vector<std::wstring> &paths) {
   SendMessageW(view, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
 }
-
-// Answers the dialogs whose texts hold `needle`, one after the other, with the given buttons;
-// whileOpen runs first while each of those is open. Dialogs beyond the list get Cancel, so a faulty
-// run (a second question, even one nested in the first) ends instead of hanging the suite.
-// Finish stops and returns every answered dialog's texts.
-class Answers {
-public:
-  explicit Answers(std::vector<int> buttons, std::function<void()> whileOpen = {},
-                   std::wstring needle = L"")
-      : buttons_(std::move(buttons)), whileOpen_(std::move(whileOpen)), needle_(std::move(needle)),
-        thread_([this] { Run(); }) {}
-  ~Answers() { Finish(); }
-  const std::vector<std::wstring> &Finish() {
-    stop_ = true;
-    // The helper reads window texts, which are messages sent to this thread: take them.
-    for (MSG msg; !ended_;)
-      if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE) != WAIT_TIMEOUT)
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    if (thread_.joinable()) thread_.join();
-    return texts_;
-  }
-
-private:
-  void Run() {
-    for (HWND answered = nullptr; !stop_; Sleep(10)) {
-      HWND dialog = gui::FindDialog(needle_);
-      if (dialog == nullptr || dialog == answered) continue; // the answer is on its way
-      answered = dialog;
-      texts_.push_back(gui::DialogTexts(dialog));
-      bool listed = texts_.size() <= buttons_.size();
-      if (listed && whileOpen_) whileOpen_();
-      int button = listed ? buttons_[texts_.size() - 1] : IDCANCEL;
-      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-    }
-    ended_ = true;
-  }
-  std::vector<int> buttons_;
-  std::function<void()> whileOpen_;
-  std::wstring needle_;
-  std::vector<std::wstring> texts_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> ended_{false};
-  std::thread thread_;
-};
 
 // Every test starts with the shell up, an empty catalogue, empty views, "Show only existing
 // files" checked, and the log captured.

@@ -1,11 +1,13 @@
+// The progress window on its own thread: 64-bit totals on 16-bit bars, the time texts, and
+// the cancel question asked by its button or by a key.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "window_services/progress.h"
-#include "window_services/progress_window.h"
 #include "platform/platform.h"
 #include "support/started_shell.h"
+#include "window_services/progress.h"
+#include "window_services/progress_window.h"
 #include "window_services/window_context.h"
 
 namespace {
@@ -24,23 +26,19 @@ protected:
     platform::ProgressClose();
     EXPECT_TRUE(gui::PumpUntil([] { return !IsWindow(g_shell.progress.window); }));
   }
-  // The open window's context.
   static const ProgressWindow &Window() {
     return *ContextOf<ProgressWindow>(g_shell.progress.window);
   }
-  static int BarRange(HWND bar) {
-    return static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+  static int Bar(HWND bar, UINT message) {
+    return static_cast<int>(SendMessageW(bar, message, 0, 0));
   }
-  static int BarPos(HWND bar) { return static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)); }
   // Waits for a timer tick that has drawn the percentage and estimate.
   static bool StatusDrawn() {
     return gui::PumpUntil([] { return Window().positionChanged == 0; });
   }
 };
 
-TEST_F(ProgressTest, TotalsAreScaledToSixteenBits) {
-  EXPECT_EQ(gui::ClassOf(g_shell.progress.window), L"QELProgress");
-  EXPECT_EQ(gui::Text(g_shell.progress.window), L"Please wait...");
+TEST_F(ProgressTest, TotalsAreScaledToSixteenBitsAndPositionsStopAtTheTotal) {
   EXPECT_NE(GetWindowThreadProcessId(g_shell.progress.window, nullptr), GetCurrentThreadId());
   const struct {
     uint64_t total;
@@ -50,62 +48,31 @@ TEST_F(ProgressTest, TotalsAreScaledToSixteenBits) {
   for (const auto &c : cases) {
     platform::ProgressOverallTotal(c.total);
     platform::ProgressItemTotal(c.total);
-    EXPECT_EQ(g_shell.progress.overallTotal, c.total);
-    EXPECT_EQ(g_shell.progress.overallRange, c.range);
-    EXPECT_EQ(g_shell.progress.overallShift, c.shift);
-    EXPECT_EQ(g_shell.progress.itemRange, c.range);
-    EXPECT_EQ(BarRange(Window().overallBar), c.range);
-    EXPECT_EQ(BarRange(Window().itemBar), c.range);
+    EXPECT_EQ(g_shell.progress.overallShift, c.shift) << c.total;
+    EXPECT_EQ(Bar(Window().overallBar, PBM_GETRANGE), c.range) << c.total;
+    EXPECT_EQ(Bar(Window().itemBar, PBM_GETRANGE), c.range) << c.total;
   }
-  // A total of 0 reads "000 %".
-  platform::ProgressOverallPos(0);
+  platform::ProgressOverallPos(0); // a total of 0 reads "000 %"
   ASSERT_TRUE(StatusDrawn());
   EXPECT_STREQ(Window().percentText, L"000 %    ");
-}
 
-TEST_F(ProgressTest, PositionsAtOrPastTheTotalFillTheBar) {
   SetProgressOverallTotal(1ull << 40);
   SetProgressOverallPos(1ull << 39);
-  EXPECT_EQ(BarPos(Window().overallBar), 8192);
+  EXPECT_EQ(Bar(Window().overallBar, PBM_GETPOS), 8192);
+  SetProgressOverallTotal(1ull << 40); // the same total again keeps the position
+  EXPECT_EQ(g_shell.progress.overallPos, 1ull << 39);
   SetProgressOverallPos(5ull << 40);
-  EXPECT_EQ(BarPos(Window().overallBar), 16384);
+  EXPECT_EQ(Bar(Window().overallBar, PBM_GETPOS), 16384);
   EXPECT_EQ(g_shell.progress.overallPos, 1ull << 40);
   ASSERT_TRUE(StatusDrawn());
   EXPECT_STREQ(Window().percentText, L"100 %    ");
-
-  SetProgressItemTotal(1000);
-  SetProgressItemPos(1000);
-  EXPECT_EQ(BarPos(Window().itemBar), 1000);
-  SetProgressItemPos(400);
-  EXPECT_EQ(BarPos(Window().itemBar), 400);
-}
-
-TEST_F(ProgressTest, TheSameTotalTwiceKeepsThePosition) {
-  SetProgressOverallTotal(2000);
-  SetProgressOverallPos(700);
-  SetProgressOverallTotal(2000);
-  EXPECT_EQ(g_shell.progress.overallPos, 700u);
-  EXPECT_EQ(BarPos(Window().overallBar), 700);
   SetProgressOverallTotal(3000); // a new total starts again at 0
   EXPECT_EQ(g_shell.progress.overallPos, 0u);
 }
 
-TEST_F(ProgressTest, StatusLineShowsElapsedThenPercentageAndEstimate) {
-  // Before any position only the elapsed time is drawn.
-  ASSERT_TRUE(gui::PumpUntil([] { return Window().statusText[0] != 0; }));
-  gui::Pump(120);
-  EXPECT_EQ(std::wstring(Window().statusText).substr(0, 6), L"00:00:");
-  EXPECT_STREQ(Window().percentText, L"");
-  EXPECT_STREQ(Window().estimateText, L"");
-
-  SetProgressOverallTotal(100);
-  SetProgressOverallPos(0);
-  ASSERT_TRUE(StatusDrawn());
-  EXPECT_STREQ(Window().percentText, L"0 %    ");
-  EXPECT_STREQ(Window().estimateText, L"00:00:00.0");
-
+TEST(ProgressTexts, DurationsAndEstimatesFitTheirFields) {
   wchar_t text[kTimeTextChars];
-  FormatDuration(text, 90065300); // 25 h 1 min 5.3 s
+  FormatDuration(text, 90065300); // 25 h 1 min 5.3 s: the hours wrap
   EXPECT_STREQ(text, L"01:01:05.3");
   FormatEstimate(text, 4, 1, 1500);
   EXPECT_STREQ(text, L"00:00:06.0");
@@ -113,51 +80,32 @@ TEST_F(ProgressTest, StatusLineShowsElapsedThenPercentageAndEstimate) {
   EXPECT_STREQ(text, L"--:--:--.-");
 }
 
-TEST_F(ProgressTest, OnlyProgressCloseRemovesTheWindow) {
-  EXPECT_EQ(GetWindowLongW(g_shell.progress.window, GWL_STYLE) & WS_SYSMENU, 0);
-  SendMessageW(g_shell.progress.window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(IsWindow(g_shell.progress.window));
-  SetProgressInfo(L"Copying D:\\Media\\clip.omf");
-  EXPECT_EQ(gui::Text(Window().infoLabel), L"Copying D:\\Media\\clip.omf");
-  SetProgressTitle(L"Scanning All drives for databases");
-  EXPECT_EQ(gui::Text(g_shell.progress.window), L"Scanning All drives for databases");
-}
-
 TEST_F(ProgressTest, CancelAsksAndOnlyYesSetsTheFlag) {
+  SendMessageW(g_shell.progress.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(g_shell.progress.window)) << "only ProgressClose removes it";
   ShowProgressCancel();
-  ASSERT_TRUE(IsWindow(Window().cancelButton));
-  EXPECT_EQ(gui::Text(Window().cancelButton), L"Cancel");
-  {
-    gui::DialogAnswerer yes(IDYES, kQuestion);
-    gui::Click(Window().cancelButton);
-    EXPECT_TRUE(yes.Answered());
-  }
-  EXPECT_TRUE(ProgressCancelRequested());
+  gui::Answers yes({IDYES}, {}, kQuestion);
+  gui::Click(Window().cancelButton);
+  EXPECT_EQ(yes.Finish().size(), 1u);
   EXPECT_EQ(platform::CancelRequested(), 1);
-  {
-    gui::DialogAnswerer no(IDNO, kQuestion);
-    gui::Click(Window().cancelButton);
-    EXPECT_TRUE(no.Answered());
-  }
+  gui::Answers no({IDNO}, {}, kQuestion);
+  gui::Click(Window().cancelButton);
+  EXPECT_EQ(no.Finish().size(), 1u);
   EXPECT_TRUE(ProgressCancelRequested()) << "No leaves the request as it was";
-  HWND first = Window().cancelButton;
   ShowProgressCancel(); // a new button clears the request
   EXPECT_FALSE(ProgressCancelRequested());
-  EXPECT_FALSE(IsWindow(first));
 }
 
 TEST_F(ProgressTest, AKeyInTheProgressWindowReachesThePoll) {
   SendMessageW(g_shell.progress.window, WM_KEYDOWN, 'Q', 1);
-  {
-    gui::DialogAnswerer no(IDNO, kQuestion);
-    EXPECT_EQ(PollUserCancel(), 0);
-    EXPECT_TRUE(no.Answered());
-  }
+  gui::Answers no({IDNO}, {}, kQuestion);
+  EXPECT_EQ(PollUserCancel(), 0);
+  EXPECT_EQ(no.Finish().size(), 1u);
   EXPECT_EQ(PollUserCancel(), 0); // the key was taken: nothing left to ask about
   SendMessageW(g_shell.progress.window, WM_KEYDOWN, VK_ESCAPE, 1);
-  gui::DialogAnswerer yes(IDYES, kQuestion);
+  gui::Answers yes({IDYES}, {}, kQuestion);
   EXPECT_EQ(platform::PollUserCancel(), 1);
-  EXPECT_TRUE(yes.Answered());
+  EXPECT_EQ(yes.Finish().size(), 1u);
 }
 
 TEST(ProgressStart, AWindowThatCannotBeMadeDoesNotHangTheStarter) {
@@ -170,15 +118,6 @@ TEST(ProgressStart, AWindowThatCannotBeMadeDoesNotHangTheStarter) {
   EXPECT_NE(g_shell.progress.overallTotal, 10u);
   CloseProgress();
   EXPECT_TRUE(RegisterProgressClass(instance));
-}
-
-TEST(ProgressStart, SearchOpensAndClosesTheProgressWindow) {
-  ASSERT_TRUE(IsWindow(StartedShell()));
-  gui::MessageRecorder seen(g_shell.mainWindow);
-  gui::Click(g_shell.searchButton);
-  EXPECT_EQ(seen.Count(WM_COMMAND), 1);
-  EXPECT_NE(g_shell.progress.window, nullptr);     // it was made ...
-  EXPECT_FALSE(IsWindow(g_shell.progress.window)); // ... and closed when the search ended
 }
 
 } // namespace

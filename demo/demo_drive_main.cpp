@@ -1,9 +1,9 @@
-// demo_drive FOLDER: writes the demo media drive into FOLDER (see support/demo_drive.h), for
+// demo_drive FOLDER: writes the demo media drive into FOLDER (see demo/demo_drive.h), for
 // trying Orvalis on media folders like an editor's. scripts/run.sh maps it as drive M:.
 #include <cstdio>
 #include <string>
 
-#include "support/demo_drive.h"
+#include "demo/demo_drive.h"
 
 int main(int argc, char **argv) {
   if (argc != 2) {

@@ -1,4 +1,4 @@
-#include "support/demo_drive.h"
+#include "demo/demo_drive.h"
 
 #include <set>
 #include <system_error>

@@ -4,8 +4,8 @@
 // in several video compressions and WAVE, AIFC and PCM audio, from tapes and imported files,
 // precomputes among them; listed media missing from disk, files that no index lists, the
 // same media in two folders, one damaged index file and one damaged database. Every media
-// file is a small OMF container that describes itself. Used by the demo drive program
-// (tests/demo) and by the test of orvalis-cli scan on it.
+// file is a small OMF container that describes itself. Used by the demo drive program, the
+// walkthrough and the file-operation window tests.
 #pragma once
 
 #include <cstdint>

@@ -21,7 +21,7 @@
 
 #include "resources/resource.h"
 #include "platform/platform.h"
-#include "support/demo_drive.h"
+#include "demo/demo_drive.h"
 #include "support/started_shell.h"
 #include "tools/omf_viewer.h"
 #include "window_services/test_seams.h"
