@@ -99,13 +99,6 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
-RECT RectInParent(HWND window) {
-  RECT r;
-  GetWindowRect(window, &r);
-  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT *>(&r), 2);
-  return r;
-}
-
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> children;
   for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
@@ -127,18 +120,13 @@ std::vector<std::wstring> ListBoxLines(HWND listBox) {
 
 std::vector<std::wstring> TreeRootTexts(HWND tree) {
   std::vector<std::wstring> texts;
-  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-  while (item != nullptr) {
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
     wchar_t text[512] = {};
-    TVITEMW tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
+    TVITEMW tv{TVIF_TEXT, item};
     tv.pszText = text;
     tv.cchTextMax = 512;
-    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    TreeView_GetItem(tree, &tv);
     texts.push_back(text);
-    item = reinterpret_cast<HTREEITEM>(
-        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
   }
   return texts;
 }

@@ -31,7 +31,6 @@ void Click(HWND button);
 
 std::wstring Text(HWND window);
 std::wstring ClassOf(HWND window);
-RECT RectInParent(HWND window); // the window's rectangle in its parent's client coordinates
 std::vector<HWND> Children(HWND parent); // direct children, in creation order
 std::vector<std::wstring> ListBoxLines(HWND listBox);
 std::vector<std::wstring> TreeRootTexts(HWND tree);

@@ -64,16 +64,10 @@ BentoWriter Container(const char *dictionaryName, const char *clipName) {
   return w;
 }
 
-HTREEITEM Next(HWND tree, HTREEITEM item, UINT how) {
-  return reinterpret_cast<HTREEITEM>(
-      SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
-}
-
 std::vector<HTREEITEM> ChildrenOf(HWND tree, HTREEITEM parent) {
   std::vector<HTREEITEM> items;
-  HTREEITEM item =
-      parent == TVI_ROOT ? Next(tree, nullptr, TVGN_ROOT) : Next(tree, parent, TVGN_CHILD);
-  for (; item != nullptr; item = Next(tree, item, TVGN_NEXT)) items.push_back(item);
+  HTREEITEM item = parent == TVI_ROOT ? TreeView_GetRoot(tree) : TreeView_GetChild(tree, parent);
+  for (; item != nullptr; item = TreeView_GetNextSibling(tree, item)) items.push_back(item);
   return items;
 }
 
@@ -101,12 +95,6 @@ void DoubleClick(HWND tree, HTREEITEM item) {
   ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)));
   SendMessageW(tree, WM_LBUTTONDBLCLK, MK_LBUTTON,
                MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
-}
-
-size_t CountLines(const std::wstring &line) {
-  size_t n = 0;
-  for (const std::wstring &l : gui::ListBoxLines(ConsoleListBox())) n += l == line;
-  return n;
 }
 
 class OmfViewerTest : public testing::Test {
@@ -162,7 +150,8 @@ TEST_F(OmfViewerTest, ShowsObjectOneAndOpensEachReferenceOnce) {
   DoubleClick(tree, clipList);
   DoubleClick(tree, clipList); // opens once, dumps every time
   EXPECT_EQ(ChildTexts(tree, clipList), Names{L"Clip 1[ ID=0x20000 ]MMOB"});
-  EXPECT_EQ(CountLines(kTocDump), 2u);
+  Names lines = gui::ListBoxLines(ConsoleListBox());
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), kTocDump), 2);
   // The mob's own reference opens one more level: two slots.
   HTREEITEM slots = ChildrenOf(tree, ChildrenOf(tree, clipList)[0])[2];
   DoubleClick(tree, slots);

@@ -48,23 +48,6 @@ FolderMedia With(FolderMedia m, uint32_t clipUsage, bool inDatabase = true, bool
   return m;
 }
 
-// What the views showed when the messages queued behind a scan's cancel question were
-// handled in that question's own message loop.
-struct SeenDuringQuestion {
-  bool asked = false;
-  int projects = -1;
-  std::wstring status;
-} g_seen;
-
-// Posted last, so it runs after everything queued before it: notes the views and answers No.
-LRESULT CALLBACK NoteAndAnswerNo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
-  HWND question = gui::FindDialog(L"Do you want to cancel current task?");
-  g_seen = {question != nullptr, RowCount(g_shell.projectsList), gui::Text(g_shell.statusLine)};
-  if (question != nullptr) PostMessageW(question, WM_COMMAND, IDNO, 0);
-  return 0;
-}
-
 class CatalogueViewsTest : public ShellTest {
 protected:
   void SetUp() override {
@@ -175,13 +158,6 @@ TEST_F(CatalogueViewsTest, WorkQueuedDuringAScanWaitsForItsEnd) {
   DropFolders();
   const std::filesystem::path loose = scratch.path / "loose.omf";
   ASSERT_TRUE(WriteFileBytes(loose, BuildMediaFile(Media("", "Loose Project", 40).plan)));
-  WNDCLASSW cls{};
-  cls.lpfnWndProc = NoteAndAnswerNo;
-  cls.hInstance = g_shell.instance;
-  cls.lpszClassName = L"NoteAndAnswerNo";
-  RegisterClassW(&cls);
-  HWND note = CreateWindowW(cls.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            g_shell.instance, nullptr);
   SetWindowTextW(g_shell.statusLine, L"before the scan");
   PostMessageW(main, WM_KEYDOWN, 'X', 1);
   PostMessageW(g_shell.projectsList, WM_DROPFILES,
@@ -189,14 +165,20 @@ TEST_F(CatalogueViewsTest, WorkQueuedDuringAScanWaitsForItsEnd) {
   PostMessageW(g_shell.filesList, WM_TIMER, g_shell.refreshTimerId,
                reinterpret_cast<LPARAM>(OnRefreshTimer));
   PostMessageW(main, WM_COMMAND, 0, reinterpret_cast<LPARAM>(g_shell.scanButton));
-  PostMessageW(note, WM_APP, 0, 0);
-  g_seen = {};
+  int projects = -1;
+  std::wstring status;
+  gui::Answers no(
+      {IDNO},
+      [&] {
+        Sleep(300); // the question's own message loop takes what was queued
+        projects = RowCount(g_shell.projectsList);
+        status = gui::Text(g_shell.statusLine);
+      },
+      L"Do you want to cancel current task?");
   gui::Click(g_shell.scanButton);
-  DestroyWindow(note);
-
-  EXPECT_TRUE(g_seen.asked);
-  EXPECT_EQ(g_seen.projects, 0);
-  EXPECT_EQ(g_seen.status, L"before the scan");
+  EXPECT_EQ(no.Finish().size(), 1u);
+  EXPECT_EQ(projects, 0);
+  EXPECT_EQ(status, L"before the scan");
   EXPECT_EQ(Logged(L"QEL::Scan::Refused while Scan runs"), 1u);
   EXPECT_TRUE(gui::PumpUntil([] { return RowCount(g_shell.projectsList) == 5; }))
       << RowCount(g_shell.projectsList);

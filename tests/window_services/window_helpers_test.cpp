@@ -60,7 +60,9 @@ TEST(CenterWindow, ChildCentresInItsParent) {
   HWND child = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 60, parent,
                                nullptr, GetModuleHandleW(nullptr), nullptr);
   CenterWindow(child, nullptr);
-  RECT r = gui::RectInParent(child);
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
   EXPECT_EQ(r.left, 150);
   EXPECT_EQ(r.top, 120);
   DestroyWindow(parent);
