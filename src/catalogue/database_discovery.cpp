@@ -95,14 +95,14 @@ void ScanAllDrives() {
   wchar_t fixed[platform::kPathBufferChars];
   wchar_t *roots = fixed;
   uint32_t capacity = platform::kPathBufferChars;
-  uint32_t length = platform::GetDriveRoots(roots, capacity);
+  uint32_t length = platform::Files().driveRoots(roots, capacity);
   // When the system asks for more room, give it what it asked for and ask again.
   for (int attempt = 0; length >= capacity && attempt < kRootAttempts; ++attempt) {
     if (roots != fixed) delete[] roots;
     capacity = length + 1;
     roots = new (std::nothrow) wchar_t[capacity];
     if (roots == nullptr) return;
-    length = platform::GetDriveRoots(roots, capacity);
+    length = platform::Files().driveRoots(roots, capacity);
   }
   if (length < capacity) ScanDriveRoots(roots, length);
   if (roots != fixed) delete[] roots;

@@ -182,6 +182,8 @@ struct FileCalls {
   int (*volumeRoot)(const wchar_t *path, wchar_t (&root)[kPathBufferChars]);
   // Makes a folder and every missing folder above it.
   int (*makeFolders)(const wchar_t *path, uint32_t *error);
+  // GetDriveRoots: drives may come and go between a question for the size and the next.
+  uint32_t (*driveRoots)(wchar_t *buffer, uint32_t chars);
 };
 
 // The system's calls, the calls in use, and a swap that returns the set that was in use.

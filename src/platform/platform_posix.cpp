@@ -571,7 +571,7 @@ int SystemMakeFolders(const wchar_t *path, uint32_t *error) {
 FileCalls SystemFileCalls() {
   return {SystemCopy,          SystemMove,         SystemDelete,     SystemGetAttributes,
           SystemSetAttributes, SystemReadIdentity, LookUpEntry,      PathExists,
-          SystemSameVolume,    SystemVolumeRoot,   SystemMakeFolders};
+          SystemSameVolume,    SystemVolumeRoot,   SystemMakeFolders, GetDriveRoots};
 }
 
 } // namespace platform

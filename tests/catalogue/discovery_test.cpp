@@ -178,10 +178,23 @@ TEST_F(Discovery, DriveRootsAreSearchedInTheirTwoMediaFolders) {
   EXPECT_STREQ(before, after) << "the current folder comes back";
 }
 
-TEST_F(Discovery, ScanAllDrivesAsksTheSystemForItsDrives) {
+// The system's drives; a system that asks for more room at every question is asked again
+// eight times at most, and nothing is scanned.
+TEST_F(Discovery, ScanAllDrivesAsksTheSystemForItsDrivesAFewTimesAtMost) {
+  {
+    ProgressCapture progress;
+    ScanAllDrives();
+    EXPECT_EQ(std::vector<std::wstring>{L"Scanning All drives for databases"}, progress.titles);
+  }
+  static int questions = 0;
+  platform::FileCalls calls = platform::Files();
+  calls.driveRoots = [](wchar_t *, uint32_t chars) { return ++questions, chars + 1; };
+  const platform::FileCalls system = platform::SetFileCalls(calls);
   ProgressCapture progress;
   ScanAllDrives();
-  EXPECT_EQ(std::vector<std::wstring>{L"Scanning All drives for databases"}, progress.titles);
+  platform::SetFileCalls(system);
+  EXPECT_EQ(1 + 8, questions);
+  EXPECT_TRUE(progress.titles.empty());
 }
 
 } // namespace

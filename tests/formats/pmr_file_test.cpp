@@ -136,11 +136,15 @@ TEST_F(PmrFileTest, EntriesThatCannotNameAMediaFileAreSkippedSilently) {
   PmrAdd(w, {std::string(252, 'n') + ".aif", "P", {3, 3}, {4, 4}}); // 256 bytes: no room left
   PmrAdd(w, {longest, "P", {5, 5}, {6, 6}});
   PmrAdd(w, {"proj.wav", "Caf\xE9", {7, 7}, {8, 8}});
+  // At the bounds: the shortest name, blanks, a project that fills its field.
+  PmrAdd(w, {".wav", std::string(64, 'p'), {9, 9}, {9, 9}});
+  PmrAdd(w, {"a b.mxf", " ", {9, 9}, {9, 9}});
   PmrAdd(w, kSecond);
   std::wstring path = Save(w.bytes);
   std::vector<Delivered> got = Load(path);
   std::vector<std::wstring> want{L"clip.OMF", L"clip.omf",
-                                 std::wstring(longest.begin(), longest.end()), L"A002_Audio.WAV"};
+                                 std::wstring(longest.begin(), longest.end()), L".wav", L"a b.mxf",
+                                 L"A002_Audio.WAV"};
   EXPECT_EQ(Names(got), want);
 }
 
@@ -153,6 +157,7 @@ TEST_F(PmrFileTest, DamageIsSkippedAndReportedOncePerFileWhenAsked) {
   PmrEntry overlong = kThird;
   overlong.nameLength = 300;
   PmrAdd(w, overlong);
+  PmrAdd(w, {"long.omf", std::string(65, 'p'), {9, 9}, {9, 9}}); // a project too long
   PmrAdd(w, kThird);
   std::wstring path = Save(w.bytes);
   std::vector<Delivered> got = Load(path);

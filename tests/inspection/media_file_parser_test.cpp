@@ -11,9 +11,8 @@ namespace {
 
 // A container of two objects and a clip mob list.
 BentoWriter SmallContainer() {
-  BentoWriter w = BentoBegin();
+  BentoWriter w = HeadContainer();
   std::vector<uint8_t> list = BentoMobList(w, {{1, 2, 0x20000}});
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST, list.data(), list.size());
   BentoAddCode(w, 0x20000, PROP_CLASS, TYPE_CLASS_ID, "MMOB");
   BentoAddStored(w, 0x20000, PROP_MOB_NAME, TYPE_STRING, "Clip", 5);
@@ -93,8 +92,7 @@ TEST_F(MediaFileParserTest, MajorVersionsTwoAndOthersOpenWithoutEntries) {
 }
 
 TEST_F(MediaFileParserTest, TocSizeCountsWholeEntries) {
-  BentoWriter w = BentoBegin();
-  BentoAddCode(w, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoWriter w = HeadContainer();
   for (int64_t size : {23, 24, 25}) {
     BentoLabel label;
     label.tocSize = size;
@@ -121,8 +119,7 @@ TEST_F(MediaFileParserTest, ASecondOpenClearsEveryResult) {
   parser->results.unitSize = 9;
   parser->results.clipMobKey = {1, 2};
 
-  BentoWriter other = BentoBegin();
-  BentoAddCode(other, 1, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
+  BentoWriter other = HeadContainer();
   const std::filesystem::path second = Write(BentoFinish(other));
   ASSERT_EQ(1, parser->OpenMediaFile(second.wstring().c_str()));
   EXPECT_EQ(second.wstring(), parser->results.fileName);
