@@ -14,8 +14,12 @@ constexpr wchar_t kTooSmall[] = L" ::too small";
 constexpr wchar_t kInvalidRecords[] = L" ::Found invalid records";
 constexpr wchar_t kBadIdLength[] = L"PMRFile: bad GUID Length";
 
-// The media file types that an index entry may name, matched byte for byte.
-constexpr const char *kMediaExtensions[] = {"aif", "omf", "mxf", "wav", "AIF", "OMF", "MXF", "WAV"};
+// Three bytes as one number, to match an extension byte for byte: the media file types that
+// an index entry may name are listed in EntryValid.
+constexpr uint32_t ExtensionCode(const char *c) {
+  return static_cast<uint32_t>(static_cast<uint8_t>(c[0])) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(c[1])) << 8 | static_cast<uint8_t>(c[2]);
+}
 
 enum class Attempt {
   Valid,
@@ -135,15 +139,19 @@ bool EntryValid(const char *name, uint32_t nameLength, const char *project,
   if (!PrintableText(name, nameLength)) return false;
   const char *dot = name + nameLength - 4;
   if (dot[0] != '.') return false;
-  const auto code = [](const char *c) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(c[0])) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(c[1])) << 8 | static_cast<uint8_t>(c[2]);
-  };
-  const uint32_t extension = code(dot + 1);
-  for (const char *known : kMediaExtensions) {
-    if (extension == code(known)) return true;
+  switch (ExtensionCode(dot + 1)) {
+  case ExtensionCode("aif"):
+  case ExtensionCode("omf"):
+  case ExtensionCode("mxf"):
+  case ExtensionCode("wav"):
+  case ExtensionCode("AIF"):
+  case ExtensionCode("OMF"):
+  case ExtensionCode("MXF"):
+  case ExtensionCode("WAV"):
+    return true;
+  default:
+    return false;
   }
-  return false;
 }
 
 uint16_t Length16(const uint8_t *b, uint32_t bigEndian) {
