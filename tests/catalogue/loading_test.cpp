@@ -213,9 +213,9 @@ TEST_F(Loading, ACancelledLoadLeavesAnEmptyCatalogue) {
 // looking each up as listed: names in two folders, two index files in one folder, files no
 // index lists, and names that differ only in case where the file system keeps both.
 TEST_F(Loading, MatchingInNameOrderGivesTheCatalogueOfMatchingAsListed) {
-  const fs::path a = WriteFolder(dir.path / "A.01", {Media("b.omf", "P", 1, 10),
-                                                     Gone(Media("a.omf", "Q", 2)),
-                                                     Media("shared.omf", "Q", 3, 5)});
+  const fs::path a =
+      WriteFolder(dir.path / "A.01", {Media("b.omf", "P", 1, 10), Gone(Media("a.omf", "Q", 2)),
+                                      Media("shared.omf", "Q", 3, 5)});
   const fs::path b = WriteFolder(dir.path / "B.01", {Media("SHARED.omf", "P", 4, 7)});
   std::vector<PmrEntry> second = {IndexEntryFor("a.omf", Media("a.omf", "R", 5).plan)};
   ASSERT_TRUE(WriteIndexFile(dir.path / "A.01" / "second.pmr", second));

@@ -75,9 +75,10 @@ std::wstring Wide(const fs::path &path) {
 long long SecondsAgo(const std::string &text) {
   std::tm t{};
   char zone = 0;
-  if (text.size() != 20 || std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &t.tm_year,
-                                       &t.tm_mon, &t.tm_mday, &t.tm_hour, &t.tm_min, &t.tm_sec,
-                                       &zone) != 7 || zone != 'Z')
+  if (text.size() != 20 ||
+      std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &t.tm_year, &t.tm_mon, &t.tm_mday,
+                  &t.tm_hour, &t.tm_min, &t.tm_sec, &zone) != 7 ||
+      zone != 'Z')
     return 1LL << 40;
   t.tm_year -= 1900;
   t.tm_mon -= 1;
@@ -188,7 +189,8 @@ TEST_F(Cli, ScanListsEveryRecordInOrderThenTheTotals) {
   EXPECT_EQ("", run.err);
   std::vector<std::string> lines = Lines(run.out);
   ASSERT_EQ(9u, lines.size()) << run.out;
-  EXPECT_EQ("a.omf|Clip of a.omf|100|" + Utf8(folder) + "|Source|Q \"x\" \\ y|Tape B|"
+  EXPECT_EQ("a.omf|Clip of a.omf|100|" + Utf8(folder) +
+                "|Source|Q \"x\" \\ y|Tape B|"
                 "0000ABCD.12345678|1",
             Pick(lines[0], {0, 1, 2, 4, 5, 7, 8, 9, 10}));
   EXPECT_NE("", Pick(lines[0], {3})) << "compression";
@@ -239,7 +241,8 @@ TEST_F(Cli, ScanAddsMediaPathsAfterTheLoad) {
 // (drawn again after it) and at the end; elsewhere it draws none (the tests above).
 TEST_F(Cli, ScanDrawsAProgressLineOnATerminal) {
   ASSERT_TRUE(WriteSizedFile(folder / "short.pmr", 10));
-  ProgramRun run = RunProgram(BuildMachinePath(ORVALIS_CLI_PATH), {L"scan", dir.path.wstring()}, true);
+  ProgramRun run =
+      RunProgram(BuildMachinePath(ORVALIS_CLI_PATH), {L"scan", dir.path.wstring()}, true);
   ASSERT_EQ(0, run.exitCode) << run.err;
   const std::string wipe = "\r" + std::string(79, ' ') + "\r";
   EXPECT_EQ(0u, run.err.find("\r  0% ")) << run.err;
@@ -275,9 +278,9 @@ TEST_F(Cli, TreePrintsTheViewersTree) {
   ASSERT_TRUE(WriteFileBytes(file, BentoFinishStream(w)));
   ProgramRun run = RunCli({L"tree", file.wstring()});
   ASSERT_EQ(0, run.exitCode) << run.err;
-  EXPECT_EQ((std::vector<std::string>{"[ ID=0x1 ]HEAD", "  OMFI:OOBJ:ObjClass  ( omfi:ClassID )HEAD",
-                                      "  ( omfi:ObjRef )", "    [ ID=0x20000 ]CMOB",
-                                      "      OMFI:OOBJ:ObjClass  ( omfi:ClassID )CMOB"}),
+  EXPECT_EQ((std::vector<std::string>{
+                "[ ID=0x1 ]HEAD", "  OMFI:OOBJ:ObjClass  ( omfi:ClassID )HEAD", "  ( omfi:ObjRef )",
+                "    [ ID=0x20000 ]CMOB", "      OMFI:OOBJ:ObjClass  ( omfi:ClassID )CMOB"}),
             Lines(run.out));
   EXPECT_EQ(3u, Lines(RunCli({L"tree", file.wstring(), L"--depth", L"1"}).out).size());
 }
@@ -293,7 +296,7 @@ TEST_F(Cli, ExitStatuses) {
   BentoWriter head = BentoBegin();
   BentoAddCode(head, 1, 0x10000, 0x10001, "HEAD");
   BentoLabel three;
-  three.majorVersion = 3; // a container whose table is not read
+  three.majorVersion = 3;                         // a container whose table is not read
   const fs::path aside = dir.path / "Not.walked"; // no scan of dir.path goes in there
   fs::create_directories(aside);
   const std::wstring v3 = (aside / "v3.omf").wstring();

@@ -142,9 +142,9 @@ TEST_F(PmrFileTest, EntriesThatCannotNameAMediaFileAreSkippedSilently) {
   PmrAdd(w, kSecond);
   std::wstring path = Save(w.bytes);
   std::vector<Delivered> got = Load(path);
-  std::vector<std::wstring> want{L"clip.OMF", L"clip.omf",
-                                 std::wstring(longest.begin(), longest.end()), L".wav", L"a b.mxf",
-                                 L"A002_Audio.WAV"};
+  std::vector<std::wstring> want{
+      L"clip.OMF", L"clip.omf", std::wstring(longest.begin(), longest.end()),
+      L".wav",     L"a b.mxf",  L"A002_Audio.WAV"};
   EXPECT_EQ(Names(got), want);
 }
 

@@ -49,7 +49,7 @@ TEST_F(AudioHeaders, FormatCodesAndUnitSizes) {
       {kWave, WaveSummary(1, 22050, 16), 0, 0, "  16", -1},
       {kWave, WaveSummary(1, 22050, 8), 0, 0, "", 1},
       {kWave, noRiff, 0, 0, "", 0},
-      {kWave, std::vector<uint8_t>(24, 'x'), 0, 0, "", -1}, // too short
+      {kWave, std::vector<uint8_t>(24, 'x'), 0, 0, "", -1},              // too short
       {kWave, TwoFmtChunks(WaveSummary(2, 44100, 24)), 0, 0, "4424", 6}, // the later one
       // A later chunk ID with fewer than 24 bytes behind it is not taken.
       {kWave, Bytes(WaveSummary(1, 48000, 16), "fmt "), 0, 0, "4816", -1},
@@ -80,7 +80,9 @@ TEST_F(AudioHeaders, FormatCodesAndUnitSizes) {
     if (c.unitSize >= 0) {
       EXPECT_EQ(static_cast<uint32_t>(c.unitSize), r.unitSize);
     }
-    EXPECT_EQ(c.kind == kWave ? "_WAV" : c.kind == kAifc ? "_AIF" : "_PCM",
+    EXPECT_EQ(c.kind == kWave   ? "_WAV"
+              : c.kind == kAifc ? "_AIF"
+                                : "_PCM",
               std::string(r.mediaType, 4));
   }
 }

@@ -112,9 +112,9 @@ TEST(CopyTruncated, ATextAsLongAsTheBufferIsCutWithDots) {
     uint32_t length, capacity;
     const wchar_t *shown;
   } cases[] = {
-      {"abcdefg", 7, 8, L"abcdefg"},     {"abcdefg", 8, 8, L"abcd..."},
+      {"abcdefg", 7, 8, L"abcdefg"},      {"abcdefg", 8, 8, L"abcd..."},
       {"abcdefghijk", 12, 8, L"abcd..."}, {"abcdefg", 8, 3, L"ab"},
-      {"ab\0cdefg", 8, 9, L"ab"},       {"abc", 0, 8, L""},
+      {"ab\0cdefg", 8, 9, L"ab"},         {"abc", 0, 8, L""},
   };
   for (const auto &c : cases) {
     wchar_t shown[16] = {};
