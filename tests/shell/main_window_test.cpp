@@ -35,10 +35,8 @@ TEST_F(MainWindowTest, ActivationFocusesTheMostUsefulControl) {
 }
 
 TEST_F(MainWindowTest, AcceleratorsReachOnlyTheFocusedControl) {
-  gui::MessageRecorder tree(g_shell.basesTree);
   SetFocus(g_shell.basesTree);
   gui::PressKey(g_shell.basesTree, VK_F5);
-  EXPECT_EQ(tree.CommandCount(CMD_COPY), 1);
   EXPECT_EQ(gui::FindDialog(), nullptr) << "F5 on the tree starts nothing";
   // Ctrl+6 on a button reaches the button, which does nothing with it; addressed to the main
   // window itself, it shows the console.

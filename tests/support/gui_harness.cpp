@@ -36,18 +36,6 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
   return FALSE;
 }
 
-// The recorders by window, for the shared replacement procedure.
-std::vector<MessageRecorder *> g_recorders;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  for (MessageRecorder *r : g_recorders) {
-    if (r->window != window) continue;
-    r->seen.push_back(MSG{window, message, wParam, lParam, 0, {}});
-    return CallWindowProcW(r->previous, window, message, wParam, lParam);
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
 } // namespace
 
 void SetDispatcher(Dispatcher dispatcher) {
@@ -184,29 +172,6 @@ const std::vector<std::wstring> &Answers::Finish() {
       PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   if (thread_.joinable()) thread_.join();
   return texts_;
-}
-
-MessageRecorder::MessageRecorder(HWND w) : window(w), previous(nullptr) {
-  g_recorders.push_back(this);
-  previous = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc)));
-}
-
-MessageRecorder::~MessageRecorder() {
-  SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-  std::erase(g_recorders, this);
-}
-
-int MessageRecorder::Count(UINT message) const {
-  int n = 0;
-  for (const MSG &m : seen) n += m.message == message;
-  return n;
-}
-
-int MessageRecorder::CommandCount(WORD id) const {
-  int n = 0;
-  for (const MSG &m : seen) n += m.message == WM_COMMAND && LOWORD(m.wParam) == id;
-  return n;
 }
 
 } // namespace gui

@@ -65,21 +65,5 @@ private:
   std::thread thread_;
 };
 
-// Records the messages that reach a window, through a replaced window procedure that
-// passes everything on. Only one recorder per window at a time.
-class MessageRecorder {
-public:
-  explicit MessageRecorder(HWND window);
-  ~MessageRecorder();
-  MessageRecorder(const MessageRecorder &) = delete;
-  MessageRecorder &operator=(const MessageRecorder &) = delete;
-  int Count(UINT message) const;
-  int CommandCount(WORD id) const; // WM_COMMAND with this identifier in the low word
-
-  HWND window;
-  WNDPROC previous;
-  std::vector<MSG> seen;
-};
-
 } // namespace gui
 #endif

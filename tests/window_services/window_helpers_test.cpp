@@ -1,9 +1,12 @@
-#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 #include <shlwapi.h>
+#include <gtest/gtest.h>
 
-#include "window_services/window_helpers.h"
+#include <map>
+
 #include "window_services/test_seams.h"
-#include "support/gui_harness.h"
+#include "window_services/window_helpers.h"
 
 namespace {
 
@@ -18,19 +21,25 @@ RECT WorkArea() {
   return area;
 }
 
+// Counts the messages that reach a window, by message.
+LRESULT CALLBACK Counting(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR counts) {
+  ++(*reinterpret_cast<std::map<UINT, int> *>(counts))[message];
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
 TEST(ModifyStyle, LeavesAWindowAloneWhenNothingChanges) {
   HWND window = MakePopup(0, 0, 50, 50, false);
-  {
-    gui::MessageRecorder seen(window);
-    EXPECT_FALSE(ModifyStyle(window, WS_BORDER, 0, 0));
-    EXPECT_FALSE(ModifyStyle(window, 0, WS_POPUP, SWP_FRAMECHANGED));
-    EXPECT_EQ(seen.seen.size(), 0u);
-
-    EXPECT_TRUE(ModifyStyle(window, 0, WS_BORDER, SWP_FRAMECHANGED));
-    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_BORDER);
-    EXPECT_EQ(seen.Count(WM_STYLECHANGED), 1);
-    EXPECT_GE(seen.Count(WM_WINDOWPOSCHANGING), 1); // the frame is recomputed
-  }
+  std::map<UINT, int> seen;
+  SetWindowSubclass(window, Counting, 1, reinterpret_cast<DWORD_PTR>(&seen));
+  EXPECT_FALSE(ModifyStyle(window, WS_BORDER, 0, 0));
+  EXPECT_FALSE(ModifyStyle(window, 0, WS_POPUP, SWP_FRAMECHANGED));
+  EXPECT_TRUE(seen.empty());
+  EXPECT_TRUE(ModifyStyle(window, 0, WS_BORDER, SWP_FRAMECHANGED));
+  EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_BORDER);
+  EXPECT_EQ(seen[WM_STYLECHANGED], 1);
+  EXPECT_GE(seen[WM_WINDOWPOSCHANGING], 1); // the frame is recomputed
+  RemoveWindowSubclass(window, Counting, 1);
   DestroyWindow(window);
 }
 
