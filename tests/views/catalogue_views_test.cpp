@@ -13,24 +13,19 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 
-HTREEITEM NextItem(HTREEITEM item) {
-  return reinterpret_cast<HTREEITEM>(SendMessageW(g_shell.basesTree, TVM_GETNEXTITEM,
-                                                  item == nullptr ? TVGN_ROOT : TVGN_NEXT,
-                                                  reinterpret_cast<LPARAM>(item)));
-}
-
 // The check box states of the tree's root items (1 unchecked, 2 checked).
 std::vector<UINT> TreeMarks() {
   std::vector<UINT> marks;
-  for (HTREEITEM item = NextItem(nullptr); item != nullptr; item = NextItem(item))
-    marks.push_back(TreeView_GetCheckState(g_shell.basesTree, item) + 1);
+  HWND tree = g_shell.basesTree;
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
+    marks.push_back(TreeView_GetCheckState(tree, item) + 1);
   return marks;
 }
 
 // A click on the check box of the tree's root item `index`.
 void ClickCheckBox(int index) {
-  HTREEITEM item = NextItem(nullptr);
-  while (index-- > 0) item = NextItem(item);
+  HTREEITEM item = TreeView_GetRoot(g_shell.basesTree);
+  while (index-- > 0) item = TreeView_GetNextSibling(g_shell.basesTree, item);
   RECT rect{};
   *reinterpret_cast<HTREEITEM *>(&rect) = item; // the message takes the item in its place
   SendMessageW(g_shell.basesTree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
