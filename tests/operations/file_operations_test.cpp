@@ -10,7 +10,6 @@
 #include "operations/duplicates_dialog.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
-#include "window_services/window_helpers.h"
 #include "demo/demo_drive.h"
 #include "support/scratch_dir.h"
 #include "support/shell_fixture.h"

@@ -7,25 +7,16 @@
 
 namespace {
 
-class ConsoleTest : public testing::Test {
-protected:
-  void SetUp() override {
-    StartedShell();
-    ASSERT_TRUE(IsWindow(g_shell.console));
-  }
-  static std::vector<std::wstring> Lines() { return gui::ListBoxLines(ConsoleListBox()); }
-  static const ConsoleWindow &Console() { return *ContextOf<ConsoleWindow>(g_shell.console); }
-};
+std::vector<std::wstring> Lines() {
+  return gui::ListBoxLines(ConsoleListBox());
+}
 
-TEST_F(ConsoleTest, StartsHiddenOnItsOwnThreadWithTheBanner) {
-  EXPECT_EQ(gui::Text(g_shell.console), L"Debug Console");
+TEST(ConsoleWindow, KeepsEveryLineOnItsOwnThreadWhileHidden) {
+  ASSERT_TRUE(IsWindow(StartedShell()));
   EXPECT_NE(GetWindowThreadProcessId(g_shell.console, nullptr), GetCurrentThreadId());
   ASSERT_EQ(g_bannerLines.size(), 5u);
   EXPECT_EQ(g_bannerLines[0], gui::Text(g_shell.mainWindow));
-}
-
-TEST_F(ConsoleTest, ErrorLinesCarryTagCodeAndSystemText) {
-  wchar_t *text = nullptr;
+  wchar_t *text = nullptr; // error lines carry the tag, the code and the system's text
   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                      FORMAT_MESSAGE_IGNORE_INSERTS,
                  nullptr, 2, 0x400, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
@@ -37,23 +28,19 @@ TEST_F(ConsoleTest, ErrorLinesCarryTagCodeAndSystemText) {
   platform::LogError(L"QEL::Copy::CopyFileEx", 0); // code 0 adds nothing
   ASSERT_EQ(Lines().size(), before + 1);
   EXPECT_EQ(Lines().back(), expected);
-}
 
-TEST_F(ConsoleTest, HidingKeepsEveryLineAndClearEmptiesTheLog) {
-  platform::LogLine(L"kept\tacross\thiding");
   platform::LogShow();
-  EXPECT_TRUE(IsWindowVisible(g_shell.console));
-  std::vector<std::wstring> before = Lines();
+  std::vector<std::wstring> shown = Lines();
   SendMessageW(g_shell.console, WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(g_shell.console));
   EXPECT_FALSE(IsWindowVisible(g_shell.console));
   SendMessageW(g_shell.mainWindow, WM_COMMAND, 40008, 0);
   EXPECT_TRUE(IsWindowVisible(g_shell.console));
-  EXPECT_EQ(Lines(), before);
-  EXPECT_EQ(before.back(), L"kept\tacross\thiding");
-  gui::Click(Console().hideButton);
+  EXPECT_EQ(Lines(), shown);
+  const ConsoleWindow &console = *ContextOf<ConsoleWindow>(g_shell.console);
+  gui::Click(console.hideButton);
   EXPECT_FALSE(IsWindowVisible(g_shell.console));
-  gui::Click(Console().clearButton);
+  gui::Click(console.clearButton);
   EXPECT_TRUE(Lines().empty());
 }
 

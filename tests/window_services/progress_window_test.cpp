@@ -80,23 +80,20 @@ TEST(ProgressTexts, DurationsAndEstimatesFitTheirFields) {
   EXPECT_STREQ(text, L"--:--:--.-");
 }
 
-TEST_F(ProgressTest, CancelAsksAndOnlyYesSetsTheFlag) {
+// Its button and a key that reaches the window ask; only Yes sets the request.
+TEST_F(ProgressTest, CancelButtonAndKeyAskAndOnlyYesCancels) {
   SendMessageW(g_shell.progress.window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(g_shell.progress.window)) << "only ProgressClose removes it";
   ShowProgressCancel();
-  gui::Answers yes({IDYES}, {}, kQuestion);
-  gui::Click(Window().cancelButton);
-  EXPECT_EQ(yes.Finish().size(), 1u);
-  EXPECT_EQ(platform::CancelRequested(), 1);
-  gui::Answers no({IDNO}, {}, kQuestion);
-  gui::Click(Window().cancelButton);
-  EXPECT_EQ(no.Finish().size(), 1u);
-  EXPECT_TRUE(ProgressCancelRequested()) << "No leaves the request as it was";
+  for (int answer : {IDYES, IDNO}) {
+    gui::Answers answers({answer}, {}, kQuestion);
+    gui::Click(Window().cancelButton);
+    EXPECT_EQ(answers.Finish().size(), 1u);
+    EXPECT_TRUE(ProgressCancelRequested()) << "No leaves the request as it was";
+  }
   ShowProgressCancel(); // a new button clears the request
   EXPECT_FALSE(ProgressCancelRequested());
-}
 
-TEST_F(ProgressTest, AKeyInTheProgressWindowReachesThePoll) {
   SendMessageW(g_shell.progress.window, WM_KEYDOWN, 'Q', 1);
   gui::Answers no({IDNO}, {}, kQuestion);
   EXPECT_EQ(PollUserCancel(), 0);
