@@ -180,13 +180,22 @@ TEST_F(PmrFileTest, CandidateRunningPastTheEndDoesNotEndResynchronisation) {
   EXPECT_EQ(log.lines, std::vector<std::wstring>{Report(path, L" ::Found invalid records")});
 }
 
-TEST_F(PmrFileTest, TruncatedLastEntryEndsTheFileUndelivered) {
-  PmrWriter w = PmrBegin();
-  PmrAdd(w, kFirst);
-  PmrAdd(w, kThird);
-  w.bytes.resize(w.bytes.size() - 6); // into the second identifier
-  EXPECT_EQ(Names(Load(Save(w.bytes))), std::vector<std::wstring>{L"A001C003.omf"});
-  EXPECT_TRUE(log.lines.empty());
+// A last entry cut into its second identifier ends the file undelivered; one that lacks only
+// its trailing word is whole.
+TEST_F(PmrFileTest, ALastEntryIsDeliveredWhenItsSecondIdentifierIsWhole) {
+  const struct {
+    size_t cut;
+    std::vector<std::wstring> names;
+  } cases[] = {{6, {L"A001C003.omf"}}, {4, {L"A001C003.omf", L"B7.mxf"}}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.cut);
+    PmrWriter w = PmrBegin();
+    PmrAdd(w, kFirst);
+    PmrAdd(w, kThird);
+    w.bytes.resize(w.bytes.size() - c.cut);
+    EXPECT_EQ(Names(Load(Save(w.bytes))), c.names);
+    EXPECT_TRUE(log.lines.empty());
+  }
 }
 
 TEST_F(PmrFileTest, HeadersThatCannotBeReadAreRefusedWithTheirReport) {

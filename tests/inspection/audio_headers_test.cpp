@@ -36,9 +36,10 @@ std::vector<uint8_t> TwoFmtChunks(const std::vector<uint8_t> &second) {
 using AudioHeaders = ContainerTest;
 
 TEST_F(AudioHeaders, FormatCodesAndUnitSizes) {
-  const std::string zero(4, '\0');
   std::vector<uint8_t> noRiff = WaveSummary(2, 48000, 16); // fmt chunk at offset 0
   noRiff.erase(noRiff.begin(), noRiff.begin() + 12);
+  std::vector<uint8_t> oneByteIn = noRiff; // the first offset that is examined
+  oneByteIn.insert(oneByteIn.begin(), 'x');
   std::vector<uint8_t> noComm = AifcSummary(1, 48000, 16);
   noComm[24] = 'X';
   const Case cases[] = {
@@ -49,6 +50,7 @@ TEST_F(AudioHeaders, FormatCodesAndUnitSizes) {
       {kWave, WaveSummary(1, 22050, 16), 0, 0, "  16", -1},
       {kWave, WaveSummary(1, 22050, 8), 0, 0, "", 1},
       {kWave, noRiff, 0, 0, "", 0},
+      {kWave, oneByteIn, 0, 0, "4816", 4},
       {kWave, std::vector<uint8_t>(24, 'x'), 0, 0, "", -1},              // too short
       {kWave, TwoFmtChunks(WaveSummary(2, 44100, 24)), 0, 0, "4424", 6}, // the later one
       // A later chunk ID with fewer than 24 bytes behind it is not taken.
@@ -63,6 +65,7 @@ TEST_F(AudioHeaders, FormatCodesAndUnitSizes) {
       {kPcm, {}, 16, 88200, "4416", 2},
       {kPcm, {}, 24, 144000, "4824", 3},
       {kPcm, {}, 16, 64000, "  16", -1}, // 32 kHz has no PCMA code
+      {kPcm, {}, 8, 48000, "48", -1},    // a rate, no depth code
       {kPcm, {}, 4, 48000, "", 0},       // below 8 bits the rate is not divided out
   };
   const MobKey file = {0x1001, 0xF1};
@@ -76,7 +79,9 @@ TEST_F(AudioHeaders, FormatCodesAndUnitSizes) {
     ASSERT_EQ(1, Open(OmfFinish(b)));
     parser->DescribeDatabaseMob(file, {});
     const ParserResults &r = parser->results;
-    EXPECT_EQ(*c.formatCode ? std::string(c.formatCode) : zero, std::string(r.formatCode, 4));
+    std::string want = c.formatCode;
+    want.resize(4, '\0');
+    EXPECT_EQ(want, std::string(r.formatCode, 4));
     if (c.unitSize >= 0) {
       EXPECT_EQ(static_cast<uint32_t>(c.unitSize), r.unitSize);
     }
