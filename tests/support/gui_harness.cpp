@@ -57,14 +57,16 @@ void Pump(DWORD ms) {
   PumpUntil([] { return false; }, ms);
 }
 
-void PressKey(HWND window, UINT virtualKey, bool ctrl) {
+void PressKey(HWND window, UINT virtualKey, bool ctrl, int presses) {
   BYTE keys[256];
   GetKeyboardState(keys);
   BYTE saved = keys[VK_CONTROL];
   keys[VK_CONTROL] = ctrl ? 0x80 : 0;
   SetKeyboardState(keys);
-  PostMessageW(window, WM_KEYDOWN, virtualKey, 1);
-  PostMessageW(window, WM_KEYUP, virtualKey, 0xC0000001);
+  for (int i = 0; i < presses; ++i) {
+    PostMessageW(window, WM_KEYDOWN, virtualKey, 1);
+    PostMessageW(window, WM_KEYUP, virtualKey, 0xC0000001);
+  }
   Pump();
   keys[VK_CONTROL] = saved;
   SetKeyboardState(keys);
@@ -106,16 +108,21 @@ std::vector<std::wstring> ListBoxLines(HWND listBox) {
   return lines;
 }
 
+std::wstring TreeItemText(HWND tree, HTREEITEM item) {
+  wchar_t text[512] = {};
+  TVITEMW tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = 512;
+  TreeView_GetItem(tree, &tv);
+  return text;
+}
+
 std::vector<std::wstring> TreeRootTexts(HWND tree) {
   std::vector<std::wstring> texts;
-  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
-    wchar_t text[512] = {};
-    TVITEMW tv{TVIF_TEXT, item};
-    tv.pszText = text;
-    tv.cchTextMax = 512;
-    TreeView_GetItem(tree, &tv);
-    texts.push_back(text);
-  }
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
+    texts.push_back(TreeItemText(tree, item));
   return texts;
 }
 

@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <functional>
@@ -24,8 +25,9 @@ void SetDispatcher(Dispatcher dispatcher);
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000);
 void Pump(DWORD ms = 30);
 
-// Posts a key press (down and up) to the window, with Ctrl held when asked, and pumps it.
-void PressKey(HWND window, UINT virtualKey, bool ctrl = false);
+// Posts key presses (down and up) to the window, with Ctrl held when asked, and pumps them:
+// all are queued before the first is taken, so no timer tick comes between them.
+void PressKey(HWND window, UINT virtualKey, bool ctrl = false, int presses = 1);
 // A real button click (BM_CLICK), which the button turns into WM_COMMAND for its parent.
 void Click(HWND button);
 
@@ -33,6 +35,7 @@ std::wstring Text(HWND window);
 std::wstring ClassOf(HWND window);
 std::vector<HWND> Children(HWND parent); // direct children, in creation order
 std::vector<std::wstring> ListBoxLines(HWND listBox);
+std::wstring TreeItemText(HWND tree, HTREEITEM item);
 std::vector<std::wstring> TreeRootTexts(HWND tree);
 std::wstring ListViewText(HWND list, int row, int column);
 

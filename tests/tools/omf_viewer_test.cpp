@@ -39,17 +39,6 @@ bool AnswerDialog(FileDialogRequest *request) {
   return true;
 }
 
-std::wstring TextOf(HWND tree, HTREEITEM item) {
-  wchar_t text[512] = {};
-  TVITEMW get{};
-  get.mask = TVIF_TEXT;
-  get.hItem = item;
-  get.pszText = text;
-  get.cchTextMax = 512;
-  TreeView_GetItem(tree, &get);
-  return text;
-}
-
 // A double-click of the mouse on the item's text, as the tree receives it.
 void DoubleClick(HWND tree, HTREEITEM item) {
   TreeView_SelectItem(tree, item);
@@ -88,14 +77,14 @@ TEST(OmfViewer, OpensDumpsAndClosesAfterItsThread) {
   gui::Click(viewer.openButton);
   EXPECT_EQ(TreeView_GetRoot(tree), nullptr) << "not a container";
   gui::Click(viewer.openButton);
-  ASSERT_EQ(TextOf(tree, TreeView_GetRoot(tree)), L"[ ID=0x1 ]HEAD");
+  ASSERT_EQ(gui::TreeItemText(tree, TreeView_GetRoot(tree)), L"[ ID=0x1 ]HEAD");
   HTREEITEM clipList =
       TreeView_GetNextSibling(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
-  EXPECT_EQ(TextOf(tree, clipList), L"First:ClipMobs  (  )[ext]");
+  EXPECT_EQ(gui::TreeItemText(tree, clipList), L"First:ClipMobs  (  )[ext]");
   DoubleClick(tree, clipList);
   DoubleClick(tree, clipList); // opens once, dumps every time
   HTREEITEM clip = TreeView_GetChild(tree, clipList);
-  EXPECT_EQ(TextOf(tree, clip), L"Clip 1[ ID=0x20000 ]MMOB");
+  EXPECT_EQ(gui::TreeItemText(tree, clip), L"Clip 1[ ID=0x20000 ]MMOB");
   EXPECT_EQ(TreeView_GetNextSibling(tree, clip), nullptr);
   std::vector<std::wstring> lines = gui::ListBoxLines(ConsoleListBox());
   EXPECT_EQ(std::count(lines.begin(), lines.end(), kTocDump), 2);

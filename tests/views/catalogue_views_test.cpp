@@ -59,10 +59,6 @@ protected:
   // The media folders themselves: Wine's wildcard "*.??" takes no sub-folder without a
   // two-character extension, so a walk from the scratch folder would find nothing.
   void DropFolders() { Drop(g_shell.basesTree, {first.wstring(), second.wstring()}); }
-  void DropAndScan() {
-    DropFolders();
-    gui::Click(g_shell.scanButton);
-  }
 
   // Waits until the Files list shows exactly these file names (in any order).
   static bool Lists(Names names) {
@@ -145,7 +141,8 @@ TEST_F(CatalogueViewsTest, WorkQueuedDuringAScanWaitsForItsEnd) {
 }
 
 TEST_F(CatalogueViewsTest, MarqueeSelectionIsListedWhenTheDragEnds) {
-  DropAndScan();
+  DropFolders();
+  gui::Click(g_shell.scanButton);
   HWND list = g_shell.projectsList;
   RECT last{}, top{}; // left 0: LVIR_BOUNDS, the whole row
   SendMessageW(list, LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&last));
@@ -175,18 +172,7 @@ TEST_F(ShellTest, ProjectSelectedAgainBeforeTheTimerRanKeepsItsRowsOnce) {
   ClickRow(g_shell.projectsList, 1, MK_CONTROL); // Beta has the focus
   ASSERT_TRUE(gui::PumpUntil([] { return RowCount(g_shell.filesList) == 3; }));
 
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  BYTE saved = keys[VK_CONTROL];
-  keys[VK_CONTROL] = 0x80;
-  SetKeyboardState(keys);
-  for (int press = 0; press < 2; ++press) { // posted messages come before any timer tick
-    PostMessageW(g_shell.projectsList, WM_KEYDOWN, VK_SPACE, 1);
-    PostMessageW(g_shell.projectsList, WM_KEYUP, VK_SPACE, 0xC0000001);
-  }
-  gui::Pump(10);
-  keys[VK_CONTROL] = saved;
-  SetKeyboardState(keys);
+  gui::PressKey(g_shell.projectsList, VK_SPACE, true, 2); // Ctrl+Space twice
   ASSERT_TRUE(IsSelected(g_shell.projectsList, 1));
   gui::Pump(400); // two ticks
 
