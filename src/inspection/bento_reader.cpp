@@ -22,8 +22,7 @@ void MediaFileParser::IndexToc() {
     previous = entries[i].objectId;
   }
   if (objectCount == 0) {
-    ResetParser();
-    status = kContainerEmptyToc;
+    Refuse(kContainerEmptyToc);
     return;
   }
 
@@ -45,8 +44,7 @@ void MediaFileParser::IndexToc() {
   if (!ok) {
     // Memory for the indexes could not be had: an index with holes would describe media
     // wrongly, so the open fails as a whole.
-    ResetParser();
-    status = kContainerNoMemory;
+    Refuse(kContainerNoMemory);
     return;
   }
   valid = 1;
@@ -88,9 +86,7 @@ int MediaFileParser::IndexIntoTable() {
       ok = FillMobIndexesFrom(i);
   }
   if (!ok) { // no objects, or no memory for a mob index
-    const ContainerStatus why = objectCount == 0 ? kContainerEmptyToc : kContainerNoMemory;
-    ResetParser();
-    status = why;
+    Refuse(objectCount == 0 ? kContainerEmptyToc : kContainerNoMemory);
     return 1;
   }
   SortObjectTable();
