@@ -4,6 +4,10 @@
 #include <cstring>
 #include <cwchar>
 
+#if defined(__SSE2__)
+#include <emmintrin.h> // widening eight characters at once
+#endif
+
 #include "base/walk_helpers.h"
 #include "platform/platform.h"
 
@@ -49,26 +53,16 @@ uint32_t BigEndian32(const uint8_t *b) {
          static_cast<uint32_t>(b[1]) << 16 | static_cast<uint32_t>(b[0]) << 24;
 }
 
-// Reads at the position, from the image when the file is in memory, else through the
-// reader; both deliver at most what remains of the file.
 uint32_t Read(PMRFile &f, void *to, uint32_t count) {
-  if (!f.imageLoaded) return f.reader.Read(to, count);
-  const uint64_t left = f.end - f.at;
-  const uint32_t n = count < left ? count : static_cast<uint32_t>(left);
-  std::memcpy(to, f.image + f.at, n);
-  f.at += n;
-  return n;
+  return f.reader.Read(to, count);
 }
 
 uint64_t Tell(PMRFile &f) {
-  return f.imageLoaded ? f.at : f.reader.Tell();
+  return f.reader.Tell();
 }
 
 void SeekTo(PMRFile &f, uint64_t offset) {
-  if (f.imageLoaded)
-    f.at = offset < f.end ? offset : f.end;
-  else
-    f.reader.Seek(static_cast<int64_t>(offset), SEEK_FROM_START);
+  f.reader.Seek(static_cast<int64_t>(offset), SEEK_FROM_START);
 }
 
 // A header word in the file's byte order; 0 when the file ends first.
@@ -90,53 +84,94 @@ int ReadBytes(PMRFile &f, void *to, uint32_t count) {
   return Read(f, to, count) == count;
 }
 
-// Reads the whole file into the image when it is small enough; the position stays where
-// the reader left it. Without memory or a complete read, entries come through the reader.
-void LoadImage(PMRFile &f) {
-  f.imageLoaded = 0;
-  if (f.wholeFileLimit == 0 || f.end > f.wholeFileLimit) return;
-  if (f.imageCapacity < f.end) {
-    void *grown = std::malloc(static_cast<size_t>(f.end));
+// Entries are taken from a window of the file's bytes when one can be had: one system read
+// fills it, and it is small enough to stay in the processor's cache while its entries are
+// parsed. Without memory, entries come through the reader field by field.
+void StartWindow(PMRFile &f) {
+  f.windowed = 0;
+  if (f.windowBytes == 0) return;
+  const uint32_t size = f.windowBytes > kPmrMaxEntryBytes ? f.windowBytes : kPmrMaxEntryBytes;
+  if (f.windowCapacity < size) {
+    void *grown = std::malloc(size);
     if (grown == nullptr) return;
-    std::free(f.image);
-    f.image = static_cast<uint8_t *>(grown);
-    f.imageCapacity = f.end;
+    std::free(f.window);
+    f.window = static_cast<uint8_t *>(grown);
+    f.windowCapacity = size;
   }
-  const uint64_t position = f.reader.Tell();
-  f.reader.Seek(0, SEEK_FROM_START);
-  const bool whole = f.reader.Read(f.image, static_cast<uint32_t>(f.end)) == f.end;
-  f.reader.Seek(static_cast<int64_t>(position), SEEK_FROM_START);
-  if (!whole) return;
-  f.at = position;
-  f.imageLoaded = 1;
+  f.at = f.reader.Tell();
+  f.windowStart = f.windowEnd = f.at;
+  f.windowed = 1;
 }
 
-// Bytes that are all within 0x20-0x7F. A zero byte is below 0x20, so a text that passes
-// has no terminator before its length (the work entry writes one right behind it).
-bool PrintableText(const char *text, uint32_t length) {
-  // Eight bytes at a time: none has its high bit set, and each reaches 0x80 when 0x60 is
-  // added (a byte below 0x80 plus 0x60 stays below 0x100, so no carry crosses bytes).
-  constexpr uint64_t kHigh = 0x8080808080808080ull, kLift = 0x6060606060606060ull;
-  uint32_t i = 0;
-  for (; length - i >= 8; i += 8) {
-    uint64_t word;
-    std::memcpy(&word, text + i, 8);
-    if ((word & kHigh) != 0 || ((word + kLift) & kHigh) != kHigh) return false;
+// Makes the window hold the entry that may start at start: the longest entry, or the rest of
+// the file. False when the file cannot give those bytes (it shrank, or a read failed): the
+// caller goes on through the reader, which meets the same end.
+bool WindowHolds(PMRFile &f, uint64_t start) {
+  const uint64_t left = f.end - start;
+  const uint64_t need = left < kPmrMaxEntryBytes ? left : kPmrMaxEntryBytes;
+  // (After a trailer the next entry may start beyond the window's end.)
+  if (start >= f.windowStart && start <= f.windowEnd && f.windowEnd - start >= need) return true;
+  const uint64_t n = left < f.windowCapacity ? left : f.windowCapacity;
+  f.reader.Seek(static_cast<int64_t>(start), SEEK_FROM_START);
+  if (f.reader.Read(f.window, static_cast<uint32_t>(n)) != n) {
+    f.windowed = 0;
+    f.reader.Seek(static_cast<int64_t>(start), SEEK_FROM_START);
+    return false;
   }
-  for (; i < length; ++i) {
-    if (static_cast<uint8_t>(text[i]) - 0x20u >= 0x60u) return false;
-  }
+  f.windowStart = start;
+  f.windowEnd = start + n;
   return true;
+}
+
+uint64_t Load64(const char *at) {
+  uint64_t word;
+  std::memcpy(&word, at, 8);
+  return word;
+}
+
+uint32_t Load32(const char *at) {
+  uint32_t word;
+  std::memcpy(&word, at, 4);
+  return word;
+}
+
+// Marks (in the high bit of each byte) every byte outside 0x20-0x7F: a byte below 0x80 reaches
+// 0x80 when 0x60 is added only from 0x20 up, and a byte from 0x80 has the bit already. A carry
+// out of a byte of 0xA0 or more can only disturb bytes after one already marked.
+constexpr uint64_t kHigh64 = 0x8080808080808080ull, kLift64 = 0x6060606060606060ull;
+constexpr uint32_t kHigh32 = 0x80808080u, kLift32 = 0x60606060u;
+
+uint64_t NonPrintable64(uint64_t word) {
+  return (word | ((word + kLift64) ^ kHigh64)) & kHigh64;
+}
+
+uint32_t NonPrintable32(uint32_t word) {
+  return (word | ((word + kLift32) ^ kHigh32)) & kHigh32;
+}
+
+// Bytes that are all within 0x20-0x7F. A zero byte is below 0x20, so a text that passes has
+// no terminator before its length (the work entry writes one right behind it). Whole words are
+// checked, the last one overlapping the one before; nothing outside the text is read.
+inline bool PrintableText(const char *text, uint32_t length) {
+  if (length >= 8) {
+    uint64_t bad = NonPrintable64(Load64(text + length - 8));
+    for (uint32_t i = 0; length - i > 8; i += 8) bad |= NonPrintable64(Load64(text + i));
+    return bad == 0;
+  }
+  if (length >= 4) {
+    return (NonPrintable32(Load32(text)) | NonPrintable32(Load32(text + length - 4))) == 0;
+  }
+  uint32_t bad = 0;
+  for (uint32_t i = 0; i < length; ++i) bad |= static_cast<uint8_t>(text[i]) - 0x20u >= 0x60u;
+  return bad == 0;
 }
 
 // A name of 4 to 255 printable bytes ending in one of the media extensions, and a printable
 // project (an entry without one has an empty project).
-bool EntryValid(const char *name, uint32_t nameLength, const char *project,
-                uint32_t projectLength) {
-  if (!PrintableText(project, projectLength)) return false;
+inline bool EntryValid(const char *name, uint32_t nameLength, const char *project,
+                       uint32_t projectLength) {
   // A name that fills its whole field has no terminator and cannot be taken.
   if (nameLength < 4 || nameLength >= kPmrNameBytes) return false;
-  if (!PrintableText(name, nameLength)) return false;
   const char *dot = name + nameLength - 4;
   if (dot[0] != '.') return false;
   switch (ExtensionCode(dot + 1)) {
@@ -148,10 +183,11 @@ bool EntryValid(const char *name, uint32_t nameLength, const char *project,
   case ExtensionCode("OMF"):
   case ExtensionCode("MXF"):
   case ExtensionCode("WAV"):
-    return true;
+    break;
   default:
     return false;
   }
+  return PrintableText(name, nameLength) && PrintableText(project, projectLength);
 }
 
 uint16_t Length16(const uint8_t *b, uint32_t bigEndian) {
@@ -159,7 +195,7 @@ uint16_t Length16(const uint8_t *b, uint32_t bigEndian) {
                    : static_cast<uint16_t>(b[1] << 8 | b[0]);
 }
 
-// Where the fields of a valid entry lie: in the image, or in the work entry.
+// Where the fields of a valid entry lie: in the window, or in the work entry.
 struct EntryView {
   const char *name;
   uint32_t nameLength;
@@ -169,38 +205,37 @@ struct EntryView {
   const uint8_t *secondId;
 };
 
-// ReadEntry on the image: the same checks in the same order, straight on the file's bytes,
-// leaving the position where ReadEntry's reads would (a short read stops at the end). A valid
-// entry's fields are read where they lie, without a copy.
-Attempt ParseEntryInImage(PMRFile &f, EntryView &view) {
-  const uint32_t idBytes = 4 * f.idWordCount;
-  const uint8_t *p = f.image + f.at;
-  const uint64_t left = f.end - f.at;
-  const auto stop = [&f](Attempt attempt, uint64_t read) {
-    f.at = attempt == Attempt::Short ? f.end : f.at + read;
-    return attempt;
-  };
-  if (left < idBytes + 2u) return stop(Attempt::Short, 0);
-  const uint8_t *firstId = p;
-  const uint16_t nameLength = Length16(p + idBytes, f.bigEndian);
-  uint64_t used = idBytes + 2u;
-  if (nameLength == 0 || nameLength > kPmrNameBytes) return stop(Attempt::BadLength, used);
-  if (left - used < nameLength + 2u) return stop(Attempt::Short, 0);
-  const char *name = reinterpret_cast<const char *>(p + used);
-  used += nameLength;
-  const uint16_t projectLength = Length16(p + used, f.bigEndian);
-  used += 2;
-  if (projectLength > kPmrProjectBytes) return stop(Attempt::BadLength, used);
-  if (left - used < projectLength) return stop(Attempt::Short, 0);
-  const char *project = reinterpret_cast<const char *>(p + used);
-  used += projectLength;
-  if (left - used < idBytes) return stop(Attempt::Short, 0);
-  const uint8_t *secondId = p + used;
-  used += idBytes;
-  if (!EntryValid(name, nameLength, project, projectLength)) return stop(Attempt::Invalid, used);
-
-  view = EntryView{name, nameLength, project, projectLength, firstId, secondId};
-  f.at += used;
+// ReadEntry on the window: the same checks in the same order, straight on the file's bytes from
+// p, with left bytes to the end of the file (the window holds them, or the longest entry). A valid
+// entry's fields are read where they lie, without a copy. used = the bytes ReadEntry's reads would
+// have taken (for a short entry, whatever is left: the reader stops at the end).
+inline Attempt ParseEntryInWindow(const uint8_t *p, uint64_t left, uint32_t idBytes,
+                                  uint32_t bigEndian, EntryView &view, uint64_t &used) {
+  used = left;
+  if (left < idBytes + 2u) return Attempt::Short;
+  const uint16_t nameLength = Length16(p + idBytes, bigEndian);
+  uint64_t at = idBytes + 2u;
+  if (nameLength == 0 || nameLength > kPmrNameBytes) {
+    used = at;
+    return Attempt::BadLength;
+  }
+  if (left - at < nameLength + 2u) return Attempt::Short;
+  const char *name = reinterpret_cast<const char *>(p + at);
+  at += nameLength;
+  const uint16_t projectLength = Length16(p + at, bigEndian);
+  at += 2;
+  if (projectLength > kPmrProjectBytes) {
+    used = at;
+    return Attempt::BadLength;
+  }
+  if (left - at < projectLength) return Attempt::Short;
+  const char *project = reinterpret_cast<const char *>(p + at);
+  at += projectLength;
+  if (left - at < idBytes) return Attempt::Short;
+  const uint8_t *secondId = p + at;
+  used = at + idBytes;
+  if (!EntryValid(name, nameLength, project, projectLength)) return Attempt::Invalid;
+  view = EntryView{name, nameLength, project, projectLength, p, secondId};
   return Attempt::Valid;
 }
 
@@ -227,19 +262,43 @@ Attempt ReadEntry(PMRFile &f, EntryView &view) {
 
 // The entry takes bytes 0-7 of a two-word identifier and bytes 16-23 of an eight-word one,
 // low half first, each half little-endian whatever the file's byte order.
-MobKey KeyFromIdentifier(const uint8_t *id, uint32_t idWordCount) {
+inline MobKey KeyFromIdentifier(const uint8_t *id, uint32_t idWordCount) {
   const uint8_t *at = id + (idWordCount == 8 ? 16 : 0);
   return MobKey{LittleEndian32(at), LittleEndian32(at + 4)};
 }
 
-// Validated text is plain ASCII: each byte becomes the character of the same code.
-void Widen(const char *text, uint32_t length, wchar_t *to, uint32_t capacity) {
+// Eight bytes widened to eight characters of the same codes.
+void WidenEight(const char *text, wchar_t *to) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i units =
+      _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(text)), zero);
+  if constexpr (sizeof(wchar_t) == 2) {
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to), units);
+  } else {
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_unpacklo_epi16(units, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to + 4), _mm_unpackhi_epi16(units, zero));
+  }
+#else
+  for (int k = 0; k < 8; ++k) to[k] = static_cast<wchar_t>(static_cast<uint8_t>(text[k]));
+#endif
+}
+
+// Validated text is plain ASCII: each byte becomes the character of the same code. A text of
+// eight bytes or more goes in blocks of eight, the last block overlapping the one before (it
+// writes the same characters again); nothing outside the text is read.
+inline void Widen(const char *text, uint32_t length, wchar_t *to, uint32_t capacity) {
   const uint32_t n = length < capacity ? length : capacity - 1;
-  for (uint32_t i = 0; i < n; ++i) to[i] = static_cast<wchar_t>(static_cast<uint8_t>(text[i]));
+  if (n >= 8) {
+    for (uint32_t i = 0; n - i > 8; i += 8) WidenEight(text + i, to + i);
+    WidenEight(text + n - 8, to + n - 8);
+  } else {
+    for (uint32_t i = 0; i < n; ++i) to[i] = static_cast<wchar_t>(static_cast<uint8_t>(text[i]));
+  }
   to[n] = 0;
 }
 
-void FillEntry(const EntryView &e, uint32_t idWordCount, PMRIndexEntry &entry) {
+inline void FillEntry(const EntryView &e, uint32_t idWordCount, PMRIndexEntry &entry) {
   Widen(e.name, e.nameLength, entry.fileName, kPmrNameBytes);
   Widen(e.project, e.projectLength, entry.project, kPmrProjectBytes + 1);
   entry.mediaId = KeyFromIdentifier(e.firstId, idWordCount);
@@ -248,7 +307,7 @@ void FillEntry(const EntryView &e, uint32_t idWordCount, PMRIndexEntry &entry) {
 
 int Finish(PMRFile &f, int report) {
   // The reader stands where reading field by field would have left it.
-  if (f.imageLoaded) f.reader.Seek(static_cast<int64_t>(f.at), SEEK_FROM_START);
+  if (f.windowed) f.reader.Seek(static_cast<int64_t>(f.at), SEEK_FROM_START);
   if (f.invalidSeen) {
     if (!MessageEndsWith(f, kInvalidRecords)) AppendMessage(f, kInvalidRecords);
     if (report) platform::LogLine(f.message);
@@ -256,15 +315,71 @@ int Finish(PMRFile &f, int report) {
   return 0;
 }
 
+// After a damaged entry the scan tries every following byte as the start of an entry. There a
+// candidate that runs past the end is just another wrong start; only an entry that follows a
+// good one (or the first) ends the file when it is cut short.
+int NextEntryThroughReader(PMRFile &f, PMRIndexEntry *entry, int report, bool resynchronising) {
+  for (;;) {
+    EntryView view;
+    Attempt attempt = ReadEntry(f, view);
+    if (attempt == Attempt::Valid) {
+      SeekTo(f, Tell(f) + 4); // the trailer
+      if (entry != nullptr) FillEntry(view, f.idWordCount, *entry);
+      return 1;
+    }
+    if (attempt == Attempt::Short && !resynchronising) return Finish(f, report);
+    if (attempt == Attempt::BadLength) f.invalidSeen = 1;
+    f.recordStart += 1;
+    if (f.recordStart >= f.end) return Finish(f, report);
+    SeekTo(f, f.recordStart);
+    resynchronising = true;
+  }
+}
+
+// The same attempts, positions and results on the window, with the loop's state in locals.
+int NextEntryInWindow(PMRFile &f, PMRIndexEntry *entry, int report) {
+  const uint64_t end = f.end;
+  const uint32_t idBytes = 4 * f.idWordCount, bigEndian = f.bigEndian;
+  uint64_t start = f.at;
+  f.recordStart = start;
+  if (start >= end) return Finish(f, report);
+  bool resynchronising = false;
+  for (;;) {
+    if (!WindowHolds(f, start)) {
+      f.recordStart = start;
+      return NextEntryThroughReader(f, entry, report, resynchronising);
+    }
+    EntryView view;
+    uint64_t used;
+    const Attempt attempt = ParseEntryInWindow(f.window + (start - f.windowStart), end - start,
+                                               idBytes, bigEndian, view, used);
+    if (attempt == Attempt::Valid) {
+      const uint64_t next = start + used;
+      f.at = end - next > 4 ? next + 4 : end; // past the trailer
+      f.recordStart = start;
+      if (entry != nullptr) FillEntry(view, f.idWordCount, *entry);
+      return 1;
+    }
+    if (attempt == Attempt::BadLength) f.invalidSeen = 1;
+    if ((attempt == Attempt::Short && !resynchronising) || end - start <= 1) {
+      f.at = attempt == Attempt::Short ? end : start + used;
+      f.recordStart = attempt == Attempt::Short && !resynchronising ? start : start + 1;
+      return Finish(f, report);
+    }
+    start += 1;
+    resynchronising = true;
+  }
+}
+
 } // namespace
 
 PMRFile::PMRFile()
     : bigEndian(0), invalidSeen(0), recordStart(0), end(0), message{}, idWordCount(0),
-      headerWord3(0), work{}, wholeFileLimit(kPmrImageLimit), image(nullptr), imageCapacity(0),
-      at(0), imageLoaded(0) {}
+      headerWord3(0), work{}, windowBytes(kPmrWindowBytes), window(nullptr), windowCapacity(0),
+      windowStart(0), windowEnd(0), at(0), windowed(0) {}
 
 PMRFile::~PMRFile() {
-  std::free(image);
+  std::free(window);
 }
 
 int PMRFile::OpenIndex(const wchar_t *path) {
@@ -274,7 +389,7 @@ int PMRFile::OpenIndex(const wchar_t *path) {
   invalidSeen = 0;
   recordStart = 0;
   end = 0;
-  imageLoaded = 0;
+  windowed = 0;
   if (!reader.Open(path)) {
     AppendMessage(*this, kOpenError);
     platform::LogLine(message);
@@ -298,32 +413,15 @@ int PMRFile::OpenIndex(const wchar_t *path) {
     return 0;
   }
   headerWord3 = ReadWord(*this);
-  LoadImage(*this);
+  StartWindow(*this);
   return 1;
 }
 
 int PMRFile::NextEntry(PMRIndexEntry *entry, int report) {
   // The work entry is not cleared per attempt: every field that is looked at was written by
   // the attempt, each text with its terminator.
+  if (windowed) return NextEntryInWindow(*this, entry, report);
   recordStart = Tell(*this);
   if (recordStart >= end) return Finish(*this, report);
-  // After a damaged entry the scan tries every following byte as the start of an entry.
-  // There a candidate that runs past the end is just another wrong start; only an entry
-  // that follows a good one (or the first) ends the file when it is cut short.
-  bool resynchronising = false;
-  for (;;) {
-    EntryView view;
-    Attempt attempt = imageLoaded ? ParseEntryInImage(*this, view) : ReadEntry(*this, view);
-    if (attempt == Attempt::Valid) {
-      SeekTo(*this, Tell(*this) + 4); // the trailer
-      if (entry != nullptr) FillEntry(view, idWordCount, *entry);
-      return 1;
-    }
-    if (attempt == Attempt::Short && !resynchronising) return Finish(*this, report);
-    if (attempt == Attempt::BadLength) invalidSeen = 1;
-    recordStart += 1;
-    if (recordStart >= end) return Finish(*this, report);
-    SeekTo(*this, recordStart);
-    resynchronising = true;
-  }
+  return NextEntryThroughReader(*this, entry, report, false);
 }

@@ -18,8 +18,12 @@ inline constexpr uint32_t kPmrNameBytes = 256; // a name must leave room for its
 inline constexpr uint32_t kPmrProjectBytes = 64;
 inline constexpr uint32_t kPmrMaxIdBytes = 32; // W = 8
 inline constexpr uint32_t kPmrMessageChars = 2048;
-// Index files up to this size are read in one piece and their entries taken from memory.
-inline constexpr uint64_t kPmrImageLimit = 64ull << 20;
+// The longest entry: two identifiers of 32 bytes, a name of 256 and a project of 64 bytes with
+// their lengths (the trailer is not read).
+inline constexpr uint32_t kPmrMaxEntryBytes =
+    2 * kPmrMaxIdBytes + 2 + kPmrNameBytes + 2 + kPmrProjectBytes;
+// Entries are parsed from a window of this many of the file's bytes, read in one go.
+inline constexpr uint32_t kPmrWindowBytes = 128u << 10;
 
 // The entry being read; each attempt writes the fields it reads, each text with its terminator.
 struct PMRWorkEntry {
@@ -50,13 +54,15 @@ struct PMRFile {
   uint32_t idWordCount;
   uint32_t headerWord3;
   PMRWorkEntry work;
-  // A file of at most this size (0: never) is read whole at open and its entries are taken
-  // from that image, exactly as through the reader, without a call into it per field.
-  uint64_t wholeFileLimit;
-  uint8_t *image; // the file's bytes while imageLoaded; reused, only grows
-  uint64_t imageCapacity;
-  uint64_t at; // the read position in the image
-  uint32_t imageLoaded;
+  // Entries are taken from a window of this many of the file's bytes (at least the longest
+  // entry; 0: field by field through the reader), exactly as through the reader, without a
+  // call into it per field.
+  uint32_t windowBytes;
+  uint8_t *window; // the file's bytes windowStart to windowEnd; reused, only grows
+  uint32_t windowCapacity;
+  uint64_t windowStart, windowEnd;
+  uint64_t at; // the read position while windowed
+  uint32_t windowed;
 
   PMRFile();
   ~PMRFile();
@@ -74,6 +80,6 @@ struct PMRFile {
 
   void Close() {
     reader.Close();
-    imageLoaded = 0;
+    windowed = 0;
   }
 };

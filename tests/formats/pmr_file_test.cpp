@@ -39,22 +39,26 @@ protected:
     return file.wstring();
   }
 
-  // Reads a file as a load does, through the reader field by field and then from the file
-  // read whole, which must deliver and report exactly the same.
+  // Reads a file as a load does, through the reader field by field and then from windows of
+  // the file's bytes (the smallest window refills within the entries of any file here), which
+  // must deliver and report exactly the same.
   std::vector<Delivered> Load(const std::wstring &path) {
-    index.wholeFileLimit = 0;
+    index.windowBytes = 0;
     const std::vector<Delivered> plain = LoadOnce(path);
     const std::vector<std::wstring> plainLines = log.lines;
-    log.lines.clear();
-    index.wholeFileLimit = kPmrImageLimit;
-    std::vector<Delivered> entries = LoadOnce(path);
-    EXPECT_EQ(plainLines, log.lines);
-    EXPECT_EQ(plain.size(), entries.size());
-    for (size_t i = 0; i < plain.size() && i < entries.size(); ++i) {
-      const Delivered &a = plain[i], &b = entries[i];
-      EXPECT_TRUE(a.name == b.name && a.project == b.project && MobKeyEqual(a.mediaId, b.mediaId) &&
-                  MobKeyEqual(a.clipMobKey, b.clipMobKey))
-          << "entry " << i;
+    std::vector<Delivered> entries;
+    for (uint32_t window : {kPmrMaxEntryBytes, kPmrWindowBytes}) {
+      log.lines.clear();
+      index.windowBytes = window;
+      entries = LoadOnce(path);
+      EXPECT_EQ(plainLines, log.lines) << "window " << window;
+      EXPECT_EQ(plain.size(), entries.size()) << "window " << window;
+      for (size_t i = 0; i < plain.size() && i < entries.size(); ++i) {
+        const Delivered &a = plain[i], &b = entries[i];
+        EXPECT_TRUE(a.name == b.name && a.project == b.project &&
+                    MobKeyEqual(a.mediaId, b.mediaId) && MobKeyEqual(a.clipMobKey, b.clipMobKey))
+            << "entry " << i << ", window " << window;
+      }
     }
     return entries;
   }
@@ -117,14 +121,18 @@ TEST_F(PmrFileTest, BothByteOrdersDeliverTheIdentifiersAsStored) {
   ExpectEntry(got[0], kThird, L"Trailer");
 }
 
+// With the longest entry after a short one (the window must be refilled for it).
 TEST_F(PmrFileTest, EightWordIdentifiersTakeBytes16To23) {
   PmrWriter w = PmrBegin({8});
   PmrAdd(w, kFirst);
+  const std::string longest = std::string(251, 'n') + ".omf";
+  PmrAdd(w, {longest, std::string(64, 'p'), {5, 5}, {6, 6}});
   PmrAdd(w, kThird);
   std::vector<Delivered> got = Load(Save(w.bytes));
-  ASSERT_EQ(got.size(), 2u);
+  ASSERT_EQ(got.size(), 3u);
   ExpectEntry(got[0], kFirst, L"Feature Cut");
-  ExpectEntry(got[1], kThird, L"Trailer");
+  EXPECT_EQ(got[1].name, std::wstring(longest.begin(), longest.end()));
+  ExpectEntry(got[2], kThird, L"Trailer");
 }
 
 TEST_F(PmrFileTest, EntriesThatCannotNameAMediaFileAreSkippedSilently) {
