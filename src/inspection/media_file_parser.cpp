@@ -12,7 +12,7 @@
 namespace {
 
 void *DefaultAllocate(size_t size) {
-  return std::malloc(size);
+  return platform::AllocateTable(size);
 }
 ParserAllocFunction g_allocate = DefaultAllocate;
 

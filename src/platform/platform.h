@@ -134,6 +134,11 @@ uint32_t GetDriveKind(const wchar_t *root);
 // Milliseconds of a monotonic clock, for throttling progress updates.
 uint64_t Milliseconds();
 
+// Memory for a large table that is filled once and then read at random (a container's TOC),
+// released with std::free. Where the system can back it with large pages it is placed so,
+// which saves most page faults when it is first filled and most address translations after.
+void *AllocateTable(size_t size);
+
 // 1 when the process's standard error goes to a terminal (a console), where a progress line
 // may be redrawn in place.
 int ErrorStreamIsTerminal();

@@ -98,10 +98,12 @@ int ReadFileAtPointer(FileHandle file, void *destination, uint32_t count, uint32
 // Listings use opendir/readdir and look at each entry with lstat semantics, so a symbolic link
 // is reported as a reparse point and never followed by a walk.
 #include <dirent.h>
+#include <sys/mman.h>
 #include <sys/statvfs.h>
 #include <time.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <algorithm>
 #include <new>
@@ -348,6 +350,19 @@ int GetDriveSpace(const wchar_t *root, uint64_t *freeToCaller, uint64_t *total,
 
 uint32_t GetDriveKind(const wchar_t *root) {
   return IsDirectory(root) ? DRIVE_KIND_FIXED : DRIVE_KIND_NO_ROOT;
+}
+
+void *AllocateTable(size_t size) {
+#if defined(MADV_HUGEPAGE)
+  constexpr size_t kLargePage = size_t{2} << 20;
+  if (size >= kLargePage) {
+    const size_t whole = (size + kLargePage - 1) / kLargePage * kLargePage;
+    void *table = std::aligned_alloc(kLargePage, whole);
+    if (table != nullptr) madvise(table, whole, MADV_HUGEPAGE); // a hint: failure is harmless
+    return table;
+  }
+#endif
+  return std::malloc(size);
 }
 
 uint64_t Milliseconds() {

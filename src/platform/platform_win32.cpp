@@ -60,6 +60,7 @@ int ReadFileAtPointer(FileHandle file, void *destination, uint32_t count, uint32
 // ---- Folder walks, file facts, paths, drives and the clock ---------------------------------
 // The search text is built here, not with PathAppendW, so that a folder just below the
 // path limit can still be listed; the names found are joined by the callers with PathJoin.
+#include <cstdlib>
 #include <cwchar>
 #include <new>
 
@@ -218,6 +219,10 @@ int GetDriveSpace(const wchar_t *root, uint64_t *freeToCaller, uint64_t *total,
 
 uint32_t GetDriveKind(const wchar_t *root) {
   return GetDriveTypeW(root);
+}
+
+void *AllocateTable(size_t size) {
+  return std::malloc(size);
 }
 
 uint64_t Milliseconds() {
