@@ -22,11 +22,10 @@
 #include "resources/resource.h"
 #include "platform/platform.h"
 #include "demo/demo_drive.h"
-#include "support/started_shell.h"
 #include "tools/omf_viewer.h"
 #include "window_services/test_seams.h"
 #include "window_services/window_context.h"
-#include "support/shell_fixture.h"
+#include "support/gui_harness.h"
 #include "views/view_state.h"
 
 namespace fs = std::filesystem;

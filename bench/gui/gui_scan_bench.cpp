@@ -13,7 +13,7 @@
 
 #include "catalogue/catalogue.h"
 #include "platform/platform.h"
-#include "support/shell_fixture.h"
+#include "support/gui_harness.h"
 #include "views/view_state.h"
 
 int wmain(int argc, wchar_t **argv) {

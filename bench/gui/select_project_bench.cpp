@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "catalogue/media_linking.h"
-#include "support/shell_fixture.h"
+#include "support/gui_harness.h"
 #include "views/files_list.h"
 #include "views/projects_list.h"
 #include "views/view_state.h"

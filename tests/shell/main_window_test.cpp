@@ -1,12 +1,12 @@
 // The main window as the program starts it: where the focus goes on activation, and which
 // control a key reaches through the accelerators.
-#include "support/shell_fixture.h"
+#include "support/gui_harness.h"
 
 namespace {
 
 TEST_F(ShellTest, MainWindowFocusesTheMostUsefulControlAndRoutesKeys) {
   auto activated = [&](WORD how) {
-    SendMessageW(main, WM_ACTIVATE, MAKEWPARAM(how, 0), 0);
+    SendMessageW(main, WM_ACTIVATE, how, 0);
     return GetFocus();
   };
   EXPECT_EQ(activated(WA_ACTIVE), g_shell.searchButton);
@@ -19,7 +19,6 @@ TEST_F(ShellTest, MainWindowFocusesTheMostUsefulControlAndRoutesKeys) {
   Store(Record(L"a.omf", L"P", 1), true, true);
   EXPECT_EQ(activated(WA_ACTIVE), g_shell.filesList);
 
-  SetFocus(g_shell.basesTree);
   gui::PressKey(g_shell.basesTree, VK_F5);
   EXPECT_EQ(gui::FindDialog(), nullptr) << "F5 on the tree starts nothing";
   // Ctrl+6 on a button reaches the button, which does nothing with it; addressed to the main

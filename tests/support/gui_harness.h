@@ -1,72 +1,209 @@
-// Drives real windows in-process for the GUI suites: pumps the test thread's messages,
-// presses keys and buttons, reads controls back and answers modal dialogs and message
-// boxes from a helper thread. Windows build only.
+// Drives the program's real windows in-process for the GUI suites: the shell started once as
+// the program starts it, messages pumped, keys and clicks, controls read back, records in the
+// Files list, drops as the desktop hands them over, questions answered from a helper thread.
+// What calls the window code is inline: the test executables link the window libraries
+// before the support library. Windows build only.
 #pragma once
 
 #ifdef _WIN32
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cwchar>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "catalogue/catalogue.h"
+#include "shell/main_window.h"
+#include "support/log_capture.h"
+#include "views/files_list.h"
+#include "views/view_state.h"
+#include "window_services/shell_state.h"
+
 namespace gui {
 
-// How pumped messages are delivered; the shell suite sets the program's own loop body so
-// that accelerators are translated as in the product. Default: translate and dispatch.
-using Dispatcher = void (*)(MSG *msg);
-void SetDispatcher(Dispatcher dispatcher);
+// Delivers this thread's messages through the program's own loop body, accelerators
+// translated as in the product, until done() holds or the time is up; done()'s last answer.
+inline bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000) {
+  for (DWORD start = GetTickCount();; MsgWaitForMultipleObjects(0, nullptr, 0, 10, QS_ALLINPUT)) {
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchShellMessage(&msg);
+    if (done()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+  }
+}
 
-// Delivers the calling thread's queued messages until done() holds or the time is up;
-// returns done()'s last answer.
-bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000);
-void Pump(DWORD ms = 30);
+inline void Pump(DWORD ms = 30) {
+  PumpUntil([] { return false; }, ms);
+}
 
-// Posts key presses (down and up) to the window, with Ctrl held when asked, and pumps them:
-// all are queued before the first is taken, so no timer tick comes between them.
-void PressKey(HWND window, UINT virtualKey, bool ctrl = false, int presses = 1);
-// A real button click (BM_CLICK), which the button turns into WM_COMMAND for its parent.
-void Click(HWND button);
+// Key presses (down and up), Ctrl held when asked, all queued before the first is taken.
+inline void PressKey(HWND window, UINT virtualKey, bool ctrl = false, int presses = 1) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+  SetKeyboardState(keys);
+  for (int i = 0; i < presses; ++i) {
+    PostMessageW(window, WM_KEYDOWN, virtualKey, 1);
+    PostMessageW(window, WM_KEYUP, virtualKey, 0xC0000001);
+  }
+  Pump();
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+}
+
+inline void Click(HWND button) { // BM_CLICK: the button sends WM_COMMAND to its parent
+  SendMessageW(button, BM_CLICK, 0, 0);
+  Pump();
+}
 
 std::wstring Text(HWND window);
-std::wstring ClassOf(HWND window);
-std::vector<HWND> Children(HWND parent); // direct children, in creation order
 std::vector<std::wstring> ListBoxLines(HWND listBox);
 std::wstring TreeItemText(HWND tree, HTREEITEM item);
 std::vector<std::wstring> TreeRootTexts(HWND tree);
 std::wstring ListViewText(HWND list, int row, int column);
-
-// Finds a visible dialog or message box (class "#32770") of this process whose texts
-// contain `needle` (empty: any), or none.
+// A visible dialog or message box of this process whose title or controls' texts hold needle.
 HWND FindDialog(const std::wstring &needle = L"");
-std::wstring DialogTexts(HWND dialog); // title and static texts, one per line
 
-// Answers the dialogs whose texts hold `needle`, one after the other, with the given buttons;
-// whileOpen runs first while each of those is open. Dialogs beyond the list get Cancel, so a
-// faulty run (a second question, even one nested in the first) ends instead of hanging the
-// suite. Finish stops and returns every answered dialog's texts.
-class Answers {
-public:
+// Answers the dialogs whose texts hold needle, one after the other, with these buttons;
+// whileOpen runs first while each is open. Dialogs beyond the list get Cancel, so a faulty
+// run (a second question, even one nested in the first) ends instead of hanging the suite.
+// Finish stops and returns every answered dialog's texts.
+struct Answers {
   explicit Answers(std::vector<int> buttons, std::function<void()> whileOpen = {},
                    std::wstring needle = L"");
-  ~Answers();
-  Answers(const Answers &) = delete;
-  Answers &operator=(const Answers &) = delete;
+  ~Answers() { Finish(); }
   const std::vector<std::wstring> &Finish();
 
-private:
-  void Run();
-  std::vector<int> buttons_;
-  std::function<void()> whileOpen_;
-  std::wstring needle_;
-  std::vector<std::wstring> texts_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> ended_{false};
-  std::thread thread_;
+  std::vector<int> buttons;
+  std::function<void()> whileOpen;
+  std::wstring needle;
+  std::vector<std::wstring> texts;
+  std::atomic<bool> stop{false}, ended{false};
+  std::thread thread;
 };
 
 } // namespace gui
+
+inline HWND ConsoleListBox() { // the console's log lines
+  return FindWindowExW(g_shell.console, nullptr, L"ListBox", nullptr);
+}
+
+// The program's shell, started once per process as the program starts it.
+inline HWND StartedShell() {
+  static bool started =
+      StartShell(GetModuleHandleW(nullptr), SW_SHOWNORMAL) && (gui::Pump(100), true);
+  return started ? g_shell.mainWindow : nullptr;
+}
+
+// A record with the fields most tests vary; everything else is zero.
+inline MediaRecord Record(const wchar_t *fileName, const wchar_t *project, uint64_t size,
+                          uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE) {
+  MediaRecord r{};
+  std::wcsncpy(r.fileName, fileName, kPathChars - 1);
+  std::wcsncpy(r.project, project, kProjectChars - 1);
+  std::wcscpy(r.folder, L"C:\\OMFI MediaFiles\\1");
+  r.size = size;
+  r.attributes = attributes;
+  return r;
+}
+
+inline int RowCount(HWND list) {
+  return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+// One column's texts, top to bottom (the file names of the Files list by default).
+inline std::vector<std::wstring> ListColumn(HWND list, int column = 0) {
+  std::vector<std::wstring> texts;
+  for (int i = 0; i < RowCount(list); ++i) texts.push_back(gui::ListViewText(list, i, column));
+  return texts;
+}
+
+inline void Select(HWND list, int row, bool selected = true) {
+  ListView_SetItemState(list, row, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+}
+
+// Stores the record in the catalogue; listed, it also gets a row, selected when asked.
+inline MediaRecord *Store(MediaRecord record, bool listed = false, bool selected = false) {
+  MediaRecord *stored = g_catalogue.records.Insert(&record);
+  if (listed) AddRecordToFilesList(stored);
+  if (selected) Select(g_shell.filesList, RowCount(g_shell.filesList) - 1);
+  return stored;
+}
+
+// A real click on a row of a list view, with Shift or Ctrl held when asked.
+inline void ClickRow(HWND list, int row, WPARAM keys = 0) {
+  RECT r{LVIR_LABEL, 0, 0, 0};
+  SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+  LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+  SendMessageW(list, WM_LBUTTONUP, keys, at);
+}
+
+// A real click on a column header: the header turns it into HDN_ITEMCLICK for the list.
+inline void ClickHeader(HWND list, int column) {
+  HWND header = ListView_GetHeader(list);
+  RECT r{};
+  Header_GetItemRect(header, column, &r);
+  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(header, WM_LBUTTONUP, 0, at);
+  gui::Pump(10);
+}
+
+// A drop as the desktop hands it over: a global DROPFILES block with wide paths, which the
+// receiver releases.
+inline HDROP MakeDrop(const std::vector<std::wstring> &paths) {
+  size_t chars = 1;
+  for (const std::wstring &p : paths) chars += p.size() + 1;
+  HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+  auto *drop = static_cast<DROPFILES *>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  auto *out = reinterpret_cast<wchar_t *>(drop + 1);
+  for (const std::wstring &p : paths) out += p.copy(out, p.size()) + 1;
+  GlobalUnlock(block);
+  return static_cast<HDROP>(block);
+}
+
+inline void Drop(HWND view, const std::vector<std::wstring> &paths) {
+  SendMessageW(view, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+}
+
+// Every test starts with the shell up, an empty catalogue, empty views, "Show only existing
+// files" checked, and the log captured.
+class ShellTest : public testing::Test {
+protected:
+  void SetUp() override {
+    main = StartedShell();
+    ASSERT_TRUE(IsWindow(main)) << "start-up failed";
+    log.emplace(); // after start-up, which installs the console's receivers
+    Clear();
+    SendMessageW(g_shell.existingCheck, BM_SETCHECK, BST_CHECKED, 0);
+    ResumeViewRefresh();
+    gui::Pump(10);
+  }
+  void TearDown() override {
+    Clear();
+    log.reset();
+  }
+  static void Clear() {
+    ClearFilesList();
+    SendMessageW(g_shell.projectsList, LVM_DELETEALLITEMS, 0, 0);
+    g_catalogue.ClearCatalogue();
+  }
+  size_t Logged(const std::wstring &prefix) const { // captured lines that start with prefix
+    return std::count_if(log->lines.begin(), log->lines.end(),
+                         [&](const std::wstring &line) { return line.rfind(prefix, 0) == 0; });
+  }
+  HWND main = nullptr;
+  std::optional<LogCapture> log;
+};
 #endif
