@@ -1,5 +1,5 @@
-// The progress window on its own thread: 64-bit totals on 16-bit bars, the texts, and the
-// cancel question asked by its button or by a key pressed in it.
+// The progress window on its own thread: 64-bit totals on 16-bit bars, the percentage and time
+// texts, and the cancel question asked by its button or by a key pressed in it.
 #include "platform/platform.h"
 #include "support/gui_harness.h"
 #include "window_services/progress.h"
@@ -10,7 +10,7 @@ namespace {
 
 constexpr wchar_t kQuestion[] = L"Do you want to cancel current task?";
 
-TEST(ProgressWindow, TotalsScaledToSixteenBitsAndCancelAskedByItsButtonOrAKey) {
+TEST(ProgressWindow, TotalsScaledToSixteenBitsTimesFitAndCancelAskedByItsButtonOrAKey) {
   ASSERT_TRUE(IsWindow(StartedShell()));
   platform::ProgressStart(); // through the core's hooks, as loading does
   ASSERT_TRUE(IsWindow(g_shell.progress.window));
@@ -62,10 +62,8 @@ TEST(ProgressWindow, TotalsScaledToSixteenBitsAndCancelAskedByItsButtonOrAKey) {
   EXPECT_EQ(yes.Finish().size(), 1u);
   platform::ProgressClose();
   EXPECT_TRUE(gui::PumpUntil([] { return !IsWindow(g_shell.progress.window); }));
-}
 
-TEST(ProgressTexts, DurationsAndEstimatesFitTheirFields) {
-  wchar_t text[kTimeTextChars];
+  wchar_t text[kTimeTextChars];   // the time texts fit their fields
   FormatDuration(text, 90065300); // 25 h 1 min 5.3 s: the hours wrap
   EXPECT_STREQ(text, L"01:01:05.3");
   FormatEstimate(text, 4, 1, 1500);
