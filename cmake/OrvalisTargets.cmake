@@ -22,6 +22,7 @@ function(orvalis_add_test_suite dir lib gui)
   endif()
   if(dir STREQUAL "cli" AND TARGET orvalis-cli)
     add_dependencies(${name} orvalis-cli)
+    target_link_libraries(${name} PRIVATE orvalis_cli) # the texts of its records, tested alone
     target_compile_definitions(${name} PRIVATE ORVALIS_CLI_PATH="$<TARGET_FILE:orvalis-cli>")
   endif()
   # Relative to the working directory: a Windows test under Wine does not take Unix paths.

@@ -1,17 +1,22 @@
-// Shared by the tests of discovery, loading and linking: they work on the global catalogue,
-// starting each test with no records and no databases, and watch the progress messages.
+// Shared by the catalogue tests: each starts with an empty global catalogue and no databases,
+// in a scratch folder.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue.h"
 #include "platform/platform.h"
+#include "support/log_capture.h"
+#include "support/media_folders.h"
 #include "support/scratch_dir.h"
+
+namespace fs = std::filesystem;
 
 class GlobalCatalogueTest : public ::testing::Test {
 protected:
@@ -24,14 +29,11 @@ protected:
     g_catalogue.ClearCatalogue();
     g_catalogue.databases.Clear();
   }
-
   // A folder below the scratch folder, made with its parents.
-  std::filesystem::path Folder(const std::filesystem::path &relative) const {
-    std::filesystem::path folder = dir.path / relative;
-    std::filesystem::create_directories(folder);
-    return folder;
+  fs::path Folder(const fs::path &relative) const {
+    fs::create_directories(dir.path / relative);
+    return dir.path / relative;
   }
-
   ScratchDir dir;
 };
 
@@ -45,25 +47,25 @@ inline std::vector<MediaRecord *> RecordsNamed(const wchar_t *name) {
 
 inline std::vector<std::wstring> DatabasePaths() {
   std::vector<std::wstring> paths;
-  for (DatabaseEntry *d = g_catalogue.databases.First(); d != nullptr;
-       d = g_catalogue.databases.Next())
+  for (DatabaseEntry *d = g_catalogue.databases.First(); d; d = g_catalogue.databases.Next())
     paths.push_back(d->path);
   return paths;
 }
 
-// Records the progress messages while it lives; the cancel checks answer as told.
-struct ProgressCapture {
-  std::vector<uint64_t> overallPositions;
-  std::vector<uint64_t> itemTotals;
-  std::vector<std::wstring> infos;
-  std::vector<std::wstring> titles;
-  int cancelAnswer = 0; // what PollUserCancel and CancelRequested say
-  int cancelChecks = 0;
+// A record's fields in one text: project|name in bin|source|clip usage|media type|media ID|
+// clip mob key|size|linked (keys as low.high in hexadecimal, zero type bytes as '-').
+inline std::wstring Fields(const MediaRecord *r) {
+  std::wstring text = std::wstring(r->project) + L"|" + r->nameInBin + L"|" + r->source + L"|" +
+                      std::to_wstring(r->clipUsage) + L"|";
+  for (char c : r->mediaType) text += c != 0 ? static_cast<wchar_t>(c) : L'-';
+  wchar_t keys[48];
+  std::swprintf(keys, 48, L"|%X.%X|%X.%X|", r->mediaId.low, r->mediaId.high, r->clipMobKey.low,
+                r->clipMobKey.high);
+  return text + keys + std::to_wstring(r->size) + L"|" + std::to_wstring(r->linked);
+}
 
-  ProgressCapture();
-  ~ProgressCapture();
-  ProgressCapture(const ProgressCapture &) = delete;
-  ProgressCapture &operator=(const ProgressCapture &) = delete;
-
-  bool HasInfoStartingWith(const std::wstring &prefix) const;
-};
+// The catalogue's totals: unique items, total items, projects, total and unreferenced size.
+inline std::vector<uint64_t> Totals() {
+  const Catalogue &c = g_catalogue;
+  return {c.uniqueItems, c.totalItems, c.projectsCount, c.totalSize, c.unreferencedSize};
+}

@@ -1,13 +1,9 @@
 // The rows of the duplicate finder, from a linked catalogue, and the walk over the media ID
 // groups that it takes.
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <random>
 #include <set>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "catalogue/duplicate_rows.h"
 #include "catalogue/media_linking.h"
@@ -20,14 +16,13 @@ namespace {
 using DuplicateRows = GlobalCatalogueTest;
 using Row = std::pair<std::wstring, int>; // file name, checked
 
-void Add(const wchar_t *name, MobKey mediaId, bool onDisk) {
+MediaRecord *Add(Catalogue &c, const wchar_t *name, MobKey mediaId, bool onDisk = true) {
   MediaRecord record{};
   CopyText(record.fileName, name);
-  CopyText(record.folder, L"F:\\Media");
   CopyText(record.project, L"P");
   record.mediaId = mediaId;
   record.attributes = onDisk ? 0x20 : 0;
-  g_catalogue.records.Insert(&record);
+  return c.records.Insert(&record);
 }
 
 std::vector<Row> Rows() {
@@ -43,73 +38,47 @@ std::vector<Row> Rows() {
 }
 
 TEST_F(DuplicateRows, KeeperFirstThenEveryOlderCopyOnDisk) {
-  // Records reach the media ID index in file name order, so the last name is the newest.
-  Add(L"a1.omf", MobKey{1, 0}, true);
-  Add(L"a2.omf", MobKey{1, 0}, true);
-  Add(L"a3.omf", MobKey{1, 0}, true);
-  Add(L"b1.omf", MobKey{5, 1}, true); // one present copy only: no rows
-  Add(L"b2.omf", MobKey{5, 1}, false);
-  Add(L"c1.omf", MobKey{}, true); // media ID 0 is never listed
-  Add(L"c2.omf", MobKey{}, true);
-  Add(L"d1.omf", MobKey{1, 2}, true);
-  Add(L"d2.omf", MobKey{1, 2}, true);
-  Add(L"d3.omf", MobKey{1, 2}, false); // the newest is gone: the next one is kept
-  Add(L"e1.omf", MobKey{9, 9}, true);  // unique
-  Link();
-
-  const std::vector<Row> expected = {
-      {L"a3.omf", 0}, {L"a2.omf", 1}, {L"a1.omf", 1}, // media ID (1, 0)
-      {L"d2.omf", 0}, {L"d1.omf", 1},                 // media ID (1, 2)
-  };
-  // Media IDs are ordered high half first: 0 < (1, 0) < (5, 1) < (1, 2) < (9, 9).
-  EXPECT_EQ(expected, Rows());
-}
-
-// The walk steps over each element of the index at most once: a chain longer than the index
-// says (a damaged tree) is cut there.
-TEST_F(DuplicateRows, AChainLongerThanTheIndexIsCutAtItsCount) {
-  for (const wchar_t *name : {L"a1.omf", L"a2.omf", L"a3.omf"}) Add(name, MobKey{1, 0}, true);
-  Link();
-  g_catalogue.mediaIdIndex.count = 2;
-  EXPECT_EQ((std::vector<Row>{{L"a3.omf", 0}, {L"a2.omf", 1}}), Rows());
-  g_catalogue.mediaIdIndex.count = 3;
-}
-
-TEST_F(DuplicateRows, NothingToListGivesNoRows) {
   EXPECT_TRUE(Rows().empty()) << "an empty index";
-  Add(L"a.omf", MobKey{1, 0}, true);
-  Add(L"b.omf", MobKey{2, 0}, true);
-  Add(L"c.omf", MobKey{2, 0}, false);
+  // Records reach the media ID index in file name order, so the last name is the newest.
+  const struct {
+    const wchar_t *name;
+    MobKey mediaId;
+    bool onDisk;
+  } records[] = {
+      {L"a1.omf", {1, 0}, true},  {L"a2.omf", {1, 0}, true},  {L"a3.omf", {1, 0}, true},
+      {L"b1.omf", {5, 1}, true},  {L"b2.omf", {5, 1}, false}, // one present copy only: no rows
+      {L"c1.omf", {}, true},      {L"c2.omf", {}, true},      // media ID 0 is never listed
+      {L"d1.omf", {1, 2}, true},  {L"d2.omf", {1, 2}, true},
+      {L"d3.omf", {1, 2}, false}, // the newest is gone: the next one is kept
+      {L"e1.omf", {9, 9}, true},  // unique
+  };
+  for (const auto &r : records) Add(g_catalogue, r.name, r.mediaId, r.onDisk);
   Link();
-  EXPECT_TRUE(Rows().empty());
-}
-
-MediaRecord *AddTo(Catalogue &c, const wchar_t *fileName, MobKey mediaId) {
-  MediaRecord r{};
-  CopyText(r.fileName, fileName);
-  r.mediaId = mediaId;
-  return c.records.Insert(&r);
+  // Media IDs are ordered high half first: 0 < (1, 0) < (5, 1) < (1, 2) < (9, 9).
+  EXPECT_EQ((std::vector<Row>{{L"a3.omf", 0}, {L"a2.omf", 1}, {L"a1.omf", 1}, {L"d2.omf", 0},
+                              {L"d1.omf", 1}}),
+            Rows());
+  // The walk steps over each element of the index at most once: a chain longer than the
+  // index says (a damaged tree) is cut there.
+  g_catalogue.mediaIdIndex.count = 3; // c2 (its group unwalked), a3, a2
+  EXPECT_EQ((std::vector<Row>{{L"a3.omf", 0}, {L"a2.omf", 1}}), Rows());
+  g_catalogue.mediaIdIndex.count = 11;
 }
 
 // Each group of media IDs is visited once, by its newest record, in a large random index.
 TEST(DuplicateGroups, EachGroupIsVisitedOnceByItsNewestRecord) {
   auto c = std::make_unique<Catalogue>(); // large: off the stack
   std::mt19937 random(7);
-  std::set<MediaRecord *> newest; // the newest record of each media ID
-  std::vector<MediaRecord *> byId(40, nullptr);
+  std::vector<MediaRecord *> newestOfId(40, nullptr);
   for (int i = 0; i < 3000; ++i) {
     uint32_t id = random() % 40;
-    wchar_t name[32];
-    std::swprintf(name, 32, L"f%05d.omf", i);
-    MediaRecord *r = AddTo(*c, name, {id * 0x10001u, id % 3});
+    MediaRecord *r = Add(*c, (L"f" + std::to_wstring(10000 + i)).c_str(), {id * 0x10001u, id % 3});
     c->mediaIdIndex.Insert(&r->self);
-    byId[id] = r;
+    newestOfId[id] = r;
   }
   EXPECT_EQ(CheckInvariants(c->mediaIdIndex), nullptr);
-  newest.insert(byId.begin(), byId.end());
+  std::set<MediaRecord *> newest(newestOfId.begin(), newestOfId.end()), seen;
   newest.erase(nullptr);
-
-  std::set<MediaRecord *> seen;
   for (MediaRecord *group = *c->mediaIdIndex.First(); group; group = c->NextDuplicateGroup()) {
     EXPECT_TRUE(seen.insert(group).second);
     c->mediaIdIndex.FindNextEqual(); // part of the group walked, as the duplicate finder does

@@ -72,7 +72,7 @@ TEST_F(FileOpsTest, BackupMovesNothingItCannotCheck) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.line);
     log.lines.clear();
-    SetFaults(c.faults);
+    faults = c.faults;
     if (c.change) {
       ASSERT_TRUE(WriteFileBytes(src / "2" / "x.omf", "new", 3));
       media[1].second = "new";

@@ -30,10 +30,6 @@ struct Case {
   bool stillReadOnly = false; // a.omf keeps its read-only attribute
 };
 
-void PrintTo(const Case &c, std::ostream *out) {
-  *out << c.name;
-}
-
 class FileRunTest : public FileOpsTest, public testing::WithParamInterface<Case> {
 protected:
   std::wstring Expand(std::wstring line) const {
@@ -68,7 +64,7 @@ TEST_P(FileRunTest, EndsAsTheUserAskedAndLosesNoMedia) {
   script.answers = c.answers;
   script.cancelBeforeRow = c.cancelBeforeRow;
   script.cancelOnQuestion = (c.setup & kCancelOnQuestion) != 0;
-  SetFaults(c.faults);
+  faults = c.faults;
   Run(c.kind, dst);
 
   EXPECT_EQ(script.asked.size(), c.questions);

@@ -8,28 +8,17 @@
 #include "platform/platform.h"
 #include "support/scratch_dir.h"
 
-namespace {
-
 TEST(OpenFileForReading, OnlyRegularFilesOpen) {
   ScratchDir dir;
-  ASSERT_TRUE(WriteFileBytes(dir.File("file.pmr"), std::vector<uint8_t>{1, 2, 3}));
+  ASSERT_TRUE(WriteFileBytes(dir.File("file.pmr"), "pmr", 3));
   std::filesystem::create_directory(dir.File("folder.pmr"));
   std::filesystem::create_symlink("file.pmr", dir.File("link.pmr"));
   ASSERT_EQ(0, mkfifo(dir.File("fifo.pmr").c_str(), 0600));
-  const struct {
-    const char *name;
-    bool opens;
-  } cases[] = {{"file.pmr", true},
-               {"link.pmr", true},
-               {"folder.pmr", false},
-               {"fifo.pmr", false},
-               {"missing.pmr", false}};
-  for (const auto &c : cases) {
-    platform::FileHandle file = platform::OpenFileForReading(dir.File(c.name).wstring().c_str());
-    EXPECT_EQ(c.opens, file != platform::kInvalidFile) << c.name;
+  const char *names[] = {"file.pmr", "link.pmr", "folder.pmr", "fifo.pmr", "missing.pmr"};
+  for (int i = 0; i < 5; ++i) { // the first two open
+    platform::FileHandle file = platform::OpenFileForReading(dir.File(names[i]).wstring().c_str());
+    EXPECT_EQ(i < 2, file != platform::kInvalidFile) << names[i];
     platform::CloseFile(file);
   }
 }
-
-} // namespace
 #endif

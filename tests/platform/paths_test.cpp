@@ -22,28 +22,24 @@ TEST(Paths, NameExtensionAndFolderOfAPath) {
   const struct {
     const wchar_t *path, *name, *extension, *folder;
   } cases[] = {
-      {L"a/b/c.omf", L"c.omf", L".omf", L"a/b"},
-      {L"a/b.d/c", L"c", L"", L"a/b.d"},
-      {L"a/x.tar.gz", L"x.tar.gz", L".gz", L"a"},
-      {L"a/b.c d", L"b.c d", L"", L"a"}, // an extension holds no blank
+      {L"a/b/c.omf", L"c.omf", L".omf", L"a/b"}, {L"a/b.d/c", L"c", L"", L"a/b.d"},
+      {L"a/x.tar.gz", L"x.tar.gz", L".gz", L"a"}, {L"a/b.c d", L"b.c d", L"", L"a"}, // no blank
       {L"c.pmr", L"c.pmr", L".pmr", L""},
   };
   for (const auto &c : cases) {
-    const std::wstring path = P(c.path);
+    std::wstring path = P(c.path);
     EXPECT_EQ(P(c.name), platform::FileNameOf(path.c_str())) << c.path;
     EXPECT_EQ(c.extension, std::wstring(platform::ExtensionOf(path.c_str()))) << c.path;
-    std::vector<wchar_t> folder(path.c_str(), path.c_str() + path.size() + 1);
-    platform::RemoveFileName(folder.data());
-    EXPECT_EQ(P(c.folder), folder.data()) << c.path;
+    platform::RemoveFileName(path.data());
+    EXPECT_EQ(P(c.folder), path.c_str()) << c.path;
   }
 }
 
 TEST(Paths, JoinFillsTheBufferToItsLastCharacterAndRefusesOneMore) {
   const std::wstring folder = P(L"a/b");
   for (size_t tail : {kPathBufferChars - folder.size() - 2, kPathBufferChars - folder.size() - 1}) {
-    wchar_t path[kPathBufferChars];
+    wchar_t path[kPathBufferChars] = {};
     folder.copy(path, folder.size());
-    path[folder.size()] = 0;
     const std::wstring more = std::wstring(1, kPathSeparator) + std::wstring(tail, L'n');
     const bool fits = folder.size() + 1 + tail < kPathBufferChars;
     EXPECT_EQ(fits ? 1 : 0, platform::PathJoin(path, more.c_str())) << tail;
@@ -60,9 +56,8 @@ TEST(Paths, CurrentFolderAndDriveRootsTellTheSizeToAskAgainWith) {
   std::vector<wchar_t> large(4 * kPathBufferChars);
   const uint32_t length = platform::GetCurrentFolder(large.data(), 4 * kPathBufferChars);
   ASSERT_GT(length, 0u);
-  std::vector<wchar_t> exact(length);
+  std::vector<wchar_t> exact(length), enough(length + 1);
   EXPECT_EQ(length + 1, platform::GetCurrentFolder(exact.data(), length));
-  std::vector<wchar_t> enough(length + 1);
   EXPECT_EQ(length, platform::GetCurrentFolder(enough.data(), length + 1));
   EXPECT_EQ(std::wstring(large.data()), enough.data());
 
@@ -77,9 +72,8 @@ TEST(Paths, CurrentFolderAndDriveRootsTellTheSizeToAskAgainWith) {
       continue;
     }
     EXPECT_EQ(chars, asked + 1) << "the size asked for is enough";
-    EXPECT_EQ(0, roots[got]);
-    EXPECT_EQ(0, roots[got - 1]);
-    EXPECT_EQ(kPathSeparator, roots[got - 2]) << "each root ends with a separator";
+    EXPECT_EQ(std::wstring(1, kPathSeparator) + L'\0' + L'\0', std::wstring(&roots[got - 2], 3))
+        << "each root ends with a separator";
   }
 }
 

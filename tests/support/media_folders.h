@@ -1,6 +1,5 @@
 // Media folders on disk for the tests, the demo drive and the benchmarks: ".pmr" index
-// files, the media database "msmMMOB.mdb" beside them, and media files; plus the folder links
-// that loop tests need.
+// files, the media database "msmMMOB.mdb" beside them, and media files.
 #pragma once
 
 #include <cstdint>
@@ -41,12 +40,3 @@ bool WriteIndexFile(const std::filesystem::path &file, const std::vector<PmrEntr
 // A file of size bytes whose content does not matter (loading never opens media files);
 // sparse where the file system allows.
 bool WriteSizedFile(const std::filesystem::path &file, uint64_t size);
-
-// A link at link to the folder relativeTarget (relative to the link's own folder, e.g. ".."):
-// a symbolic link natively; on Windows a directory symbolic link, or under Wine (whose
-// CreateSymbolicLinkW makes nothing) a Unix symbolic link made by /bin/ln, which Wine shows
-// as a reparse point. False, with the reason in *why, when no link could be made.
-bool MakeDirectoryLink(const std::filesystem::path &link, const std::string &relativeTarget,
-                       std::string *why);
-// Removes such a link itself, never what it leads to; true when it is gone.
-bool RemoveDirectoryLink(const std::filesystem::path &link);

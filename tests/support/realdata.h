@@ -8,17 +8,12 @@
 
 // A path of the build machine as this program sees it: under Wine the machine's root
 // folder is drive Z:.
-inline std::filesystem::path BuildMachinePath(const char *path) {
+inline std::filesystem::path BuildMachinePath(std::string path) {
 #ifdef _WIN32
-  std::string p = path;
-  if (!p.empty() && p[0] == '/') {
-    p = "Z:" + p;
-    for (char &c : p) c = c == '/' ? '\\' : c;
-  }
-  return std::filesystem::path(p);
-#else
-  return std::filesystem::path(path);
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char &c : path) c = c == '/' ? '\\' : c;
 #endif
+  return std::filesystem::path(path);
 }
 
 #ifdef ORVALIS_REALDATA_DIR

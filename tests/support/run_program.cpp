@@ -26,33 +26,25 @@ std::string ReadWhole(const std::filesystem::path &file) {
 }
 
 #ifdef _WIN32
-HANDLE CreateInheritable(const std::filesystem::path &file) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return CreateFileW(file.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// Quoted as the C runtime splits a command line; the arguments of these tests hold no quotes.
-void AppendQuoted(std::wstring &line, const std::wstring &arg) {
-  if (!line.empty()) line += L' ';
-  line += L'"' + arg + L'"';
-}
-
 int Start(const std::filesystem::path &program, const std::vector<std::wstring> &args,
           const std::filesystem::path &out, const std::filesystem::path &err) {
-  std::wstring line;
-  AppendQuoted(line, program.wstring());
-  for (const std::wstring &arg : args) AppendQuoted(line, arg);
-  HANDLE outFile = CreateInheritable(out), errFile = CreateInheritable(err);
+  // Quoted as the C runtime splits a command line; the arguments of these tests hold no quotes.
+  std::wstring line = L'"' + program.wstring() + L'"';
+  for (const std::wstring &arg : args) line += L" \"" + arg + L'"';
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE files[2];
+  for (int i = 0; i < 2; ++i)
+    files[i] = CreateFileW((i == 0 ? out : err).wstring().c_str(), GENERIC_WRITE,
+                           FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = outFile;
-  startup.hStdError = errFile;
+  startup.hStdOutput = files[0];
+  startup.hStdError = files[1];
   PROCESS_INFORMATION process{};
   int exitCode = -1;
-  if (outFile != INVALID_HANDLE_VALUE && errFile != INVALID_HANDLE_VALUE &&
+  if (files[0] != INVALID_HANDLE_VALUE && files[1] != INVALID_HANDLE_VALUE &&
       CreateProcessW(program.wstring().c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                      nullptr, &startup, &process)) {
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -61,26 +53,23 @@ int Start(const std::filesystem::path &program, const std::vector<std::wstring> 
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
-  if (outFile != INVALID_HANDLE_VALUE) CloseHandle(outFile);
-  if (errFile != INVALID_HANDLE_VALUE) CloseHandle(errFile);
+  for (HANDLE file : files)
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   return exitCode;
 }
 #else
-std::string Utf8(const std::wstring &text) {
-  std::string utf8(platform::WideToUtf8(text.c_str(), nullptr, 0), '\0');
-  platform::WideToUtf8(text.c_str(), utf8.data(), utf8.size() + 1);
-  return utf8;
-}
-
 int Start(const std::filesystem::path &program, const std::vector<std::wstring> &args,
           const std::filesystem::path &out, const std::filesystem::path &err, int terminal,
           std::string *terminalText) {
   std::vector<std::string> texts{program.string()};
-  for (const std::wstring &arg : args) texts.push_back(Utf8(arg));
+  for (const std::wstring &arg : args) {
+    std::string utf8(platform::WideToUtf8(arg.c_str(), nullptr, 0), '\0');
+    platform::WideToUtf8(arg.c_str(), utf8.data(), utf8.size() + 1);
+    texts.push_back(utf8);
+  }
   std::vector<char *> argv;
   for (std::string &text : texts) argv.push_back(text.data());
   argv.push_back(nullptr);
-
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -113,7 +102,6 @@ ProgramRun RunProgram(const std::filesystem::path &program, const std::vector<st
 #ifdef _WIN32
   (void)errorOnTerminal;
   run.exitCode = Start(program, args, out, err);
-  run.err = ReadWhole(err);
 #else
   int terminal = -1;
   if (errorOnTerminal) {
@@ -121,11 +109,9 @@ ProgramRun RunProgram(const std::filesystem::path &program, const std::vector<st
     if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) return run;
   }
   run.exitCode = Start(program, args, out, err, terminal, &run.err);
-  if (terminal >= 0)
-    close(terminal);
-  else
-    run.err = ReadWhole(err);
+  if (terminal >= 0) close(terminal);
 #endif
+  if (!errorOnTerminal) run.err = ReadWhole(err);
   run.out = ReadWhole(out);
   return run;
 }

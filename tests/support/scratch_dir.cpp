@@ -8,17 +8,12 @@
 
 ScratchDir::ScratchDir() {
   std::error_code error;
-  std::filesystem::path base = std::filesystem::temp_directory_path(error);
-  if (error) return;
-  std::mt19937_64 random(
-      std::random_device{}() ^
-      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  std::mt19937_64 random(std::random_device{}() ^
+                         std::chrono::steady_clock::now().time_since_epoch().count());
+  for (int attempt = 0; !error && path.empty() && attempt < 100; ++attempt) {
     std::filesystem::path candidate = base / ("orvalis-test-" + std::to_string(random()));
-    if (std::filesystem::create_directory(candidate, error)) {
-      path = candidate;
-      return;
-    }
+    if (std::filesystem::create_directory(candidate, error)) path = candidate;
   }
 }
 
