@@ -96,6 +96,7 @@ TEST_F(ReaderTest, LargeReadsGoToTheFileAndReadsContinueAfterThem) {
 
 TEST_F(ReaderTest, ReadsAtAndPastTheEndDeliverWhatRemains) {
   uint8_t got[3000];
+  EXPECT_EQ(reader.Read(nullptr, 4), 0u); // nowhere to put the bytes
   reader.Seek(0, SEEK_FROM_END);
   EXPECT_EQ(reader.Read(got, 4), 0u);
   reader.Seek(-5, SEEK_FROM_END);
@@ -105,7 +106,6 @@ TEST_F(ReaderTest, ReadsAtAndPastTheEndDeliverWhatRemains) {
   EXPECT_EQ(reader.Tell(), kFileSize);
   reader.Seek(kFileSize - 100, SEEK_FROM_START);
   EXPECT_EQ(reader.Read(got, 3000), 100u);
-  EXPECT_EQ(reader.Read(nullptr, 1), 0u);
 }
 
 TEST_F(ReaderTest, SeeksOfEveryOriginClampToTheFile) {

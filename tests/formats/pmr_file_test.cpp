@@ -1,3 +1,6 @@
+// The media index reader. Every file is read as a load does, field by field and from windows
+// of its bytes (the smallest window refills within the entries of any file here), which must
+// deliver and report exactly the same.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,149 +14,106 @@
 
 namespace {
 
-struct Delivered {
-  std::wstring name;
-  std::wstring project;
-  MobKey mediaId;
-  MobKey clipMobKey;
-};
-
 const PmrEntry kFirst{
     "A001C003.omf", "Feature Cut", {0x11223344, 0x55667788}, {0x99AABBCC, 0x0D0E0F10}};
 const PmrEntry kSecond{"A002_Audio.WAV", "", {0x00000001, 0x00000002}, {0x00000003, 0x00000004}};
 const PmrEntry kThird{"B7.mxf", "Trailer", {0xCAFEF00D, 0x01020304}, {0, 0}};
+const PmrEntry kLongest{std::string(251, 'n') + ".omf", std::string(64, 'p'), {5, 5}, {6, 6}};
 
-std::vector<std::wstring> Names(const std::vector<Delivered> &entries) {
-  std::vector<std::wstring> names;
-  for (const Delivered &e : entries) names.push_back(e.name);
-  return names;
+// An entry as one line: name, project and both keys.
+std::wstring Line(const std::wstring &name, const std::wstring &project, const MobKey &id,
+                  const MobKey &clip) {
+  wchar_t keys[48];
+  std::swprintf(keys, 48, L"|%08X.%08X|%08X.%08X", id.low, id.high, clip.low, clip.high);
+  return name + L"|" + project + keys;
 }
 
-class PmrFileTest : public ::testing::Test {
-protected:
-  void SetUp() override { ASSERT_FALSE(scratch.path.empty()); }
+std::vector<std::wstring> Lines(const std::vector<PmrEntry> &entries) {
+  std::vector<std::wstring> lines;
+  for (const PmrEntry &e : entries)
+    lines.push_back(Line(std::wstring(e.name.begin(), e.name.end()),
+                         std::wstring(e.project.begin(), e.project.end()), e.mediaId,
+                         e.clipMobKey));
+  return lines;
+}
+
+struct PmrFileTest : ::testing::Test {
+  ScratchDir scratch;
+  LogCapture log;
+  PMRFile index;
 
   std::wstring Save(const std::vector<uint8_t> &bytes, const char *name = "msmFMID.pmr") {
-    std::filesystem::path file = scratch.File(name);
+    const std::filesystem::path file = scratch.File(name);
     EXPECT_TRUE(WriteFileBytes(file, bytes));
     return file.wstring();
   }
 
-  // Reads a file as a load does, through the reader field by field and then from windows of
-  // the file's bytes (the smallest window refills within the entries of any file here), which
-  // must deliver and report exactly the same.
-  std::vector<Delivered> Load(const std::wstring &path) {
-    index.windowBytes = 0;
-    const std::vector<Delivered> plain = LoadOnce(path);
-    const std::vector<std::wstring> plainLines = log.lines;
-    std::vector<Delivered> entries;
-    for (uint32_t window : {kPmrMaxEntryBytes, kPmrWindowBytes}) {
+  // Each way: a counting pass without reports, then the reading pass. The log keeps the
+  // reports of the last pass.
+  std::vector<std::wstring> Load(const std::wstring &path) {
+    std::vector<std::wstring> got[3], reports[3];
+    const uint32_t windows[3] = {0, kPmrMaxEntryBytes, kPmrWindowBytes};
+    for (int way = 0; way < 3; ++way) {
+      index.windowBytes = windows[way];
       log.lines.clear();
-      index.windowBytes = window;
-      entries = LoadOnce(path);
-      EXPECT_EQ(plainLines, log.lines) << "window " << window;
-      EXPECT_EQ(plain.size(), entries.size()) << "window " << window;
-      for (size_t i = 0; i < plain.size() && i < entries.size(); ++i) {
-        const Delivered &a = plain[i], &b = entries[i];
-        EXPECT_TRUE(a.name == b.name && a.project == b.project &&
-                    MobKeyEqual(a.mediaId, b.mediaId) && MobKeyEqual(a.clipMobKey, b.clipMobKey))
-            << "entry " << i << ", window " << window;
-      }
+      size_t counted = 0;
+      EXPECT_EQ(1, index.OpenIndex(path.c_str()));
+      while (index.NextEntry(nullptr, 0)) ++counted;
+      EXPECT_TRUE(log.lines.empty()) << "the counting pass reports nothing";
+      EXPECT_EQ(1, index.OpenIndex(path.c_str()));
+      PMRIndexEntry e{}; // not cleared between entries: each must write all of its fields
+      while (index.NextEntry(&e, 1))
+        got[way].push_back(Line(e.fileName, e.project, e.mediaId, e.clipMobKey));
+      EXPECT_EQ(counted, got[way].size());
+      reports[way] = log.lines;
     }
-    return entries;
-  }
-
-  // A counting pass without reports, then the reading pass.
-  std::vector<Delivered> LoadOnce(const std::wstring &path) {
-    std::vector<Delivered> entries;
-    if (!index.OpenIndex(path.c_str())) return entries;
-    uint32_t counted = 0;
-    while (index.NextEntry(nullptr, 0)) ++counted;
-    EXPECT_TRUE(log.lines.empty()) << "the counting pass reports nothing";
-    EXPECT_EQ(index.OpenIndex(path.c_str()), 1);
-    PMRIndexEntry entry{};
-    while (index.NextEntry(&entry, 1)) {
-      entries.push_back({entry.fileName, entry.project, entry.mediaId, entry.clipMobKey});
-      entry = PMRIndexEntry{};
+    for (int window = 1; window < 3; ++window) {
+      EXPECT_EQ(got[0], got[window]) << "field by field and in windows of " << windows[window];
+      EXPECT_EQ(reports[0], reports[window]);
     }
-    index.Close();
-    EXPECT_EQ(entries.size(), counted);
-    return entries;
+    return got[2];
   }
 
   std::wstring Report(const std::wstring &path, const wchar_t *reason) {
     return L"PMRFile::" + path + reason;
   }
-
-  ScratchDir scratch;
-  LogCapture log;
-  PMRFile index;
 };
 
-void ExpectEntry(const Delivered &got, const PmrEntry &want, const wchar_t *project) {
-  EXPECT_EQ(got.name, std::wstring(want.name.begin(), want.name.end()));
-  EXPECT_EQ(got.project, project);
-  EXPECT_TRUE(MobKeyEqual(got.mediaId, want.mediaId));
-  EXPECT_TRUE(MobKeyEqual(got.clipMobKey, want.clipMobKey));
-}
-
-TEST_F(PmrFileTest, BothByteOrdersDeliverTheIdentifiersAsStored) {
-  for (bool bigEndian : {false, true}) {
-    SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
-    PmrWriter w = PmrBegin({2, bigEndian, 45});
-    PmrAdd(w, kFirst);
-    PmrAdd(w, kSecond);
-    EXPECT_EQ(w.bytes[12], 0x44); // the writer keeps identifiers little-endian in both
-    std::vector<Delivered> got = Load(Save(w.bytes));
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(index.bigEndian, bigEndian ? 1u : 0u);
-    EXPECT_EQ(index.headerWord3, 45u);
-    ExpectEntry(got[0], kFirst, L"Feature Cut");
-    ExpectEntry(got[1], kSecond, L"");
-  }
-
-  // Any magic other than 1961 little-endian means big-endian.
-  PmrWriter w = PmrBegin({8, true});
-  PmrAdd(w, kThird);
-  w.bytes[0] = 'X';
-  std::vector<Delivered> got = Load(Save(w.bytes));
-  ASSERT_EQ(got.size(), 1u);
-  ExpectEntry(got[0], kThird, L"Trailer");
-}
-
 // With the longest entry after a short one (the window must be refilled for it).
-TEST_F(PmrFileTest, EightWordIdentifiersTakeBytes16To23) {
-  PmrWriter w = PmrBegin({8});
-  PmrAdd(w, kFirst);
-  const std::string longest = std::string(251, 'n') + ".omf";
-  PmrAdd(w, {longest, std::string(64, 'p'), {5, 5}, {6, 6}});
-  PmrAdd(w, kThird);
-  std::vector<Delivered> got = Load(Save(w.bytes));
-  ASSERT_EQ(got.size(), 3u);
-  ExpectEntry(got[0], kFirst, L"Feature Cut");
-  EXPECT_EQ(got[1].name, std::wstring(longest.begin(), longest.end()));
-  ExpectEntry(got[2], kThird, L"Trailer");
+TEST_F(PmrFileTest, EitherByteOrderAndIdentifierSizeDeliversTheKeysAsStored) {
+  for (uint32_t words : {2u, 8u}) {
+    for (bool bigEndian : {false, true}) {
+      SCOPED_TRACE(testing::Message() << words << (bigEndian ? " big-endian" : " little-endian"));
+      PmrWriter w = PmrBegin({words, bigEndian, 45});
+      for (const PmrEntry &e : {kFirst, kLongest, kSecond, kThird}) PmrAdd(w, e);
+      if (bigEndian && words == 8) w.bytes[0] = 'X'; // any magic but 1961 little-endian
+      EXPECT_EQ(Lines({kFirst, kLongest, kSecond, kThird}), Load(Save(w.bytes)));
+      EXPECT_EQ(index.bigEndian, bigEndian ? 1u : 0u);
+      EXPECT_EQ(index.headerWord3, 45u);
+    }
+  }
 }
 
-TEST_F(PmrFileTest, EntriesThatCannotNameAMediaFileAreSkippedSilently) {
+TEST_F(PmrFileTest, EntriesThatCannotNameAMediaFileAreSkipped) {
+  const std::string longest = std::string(251, 'n') + ".aif";
+  // At the bounds: the longest name, the shortest, blanks, a project that fills its field.
+  const std::vector<PmrEntry> kept = {
+      {"clip.OMF", "P", {1, 1}, {2, 2}}, {"clip.omf", "P", {1, 1}, {2, 2}},
+      {longest, "P", {5, 5}, {6, 6}},    {".wav", std::string(64, 'p'), {9, 9}, {9, 9}},
+      {"a b.mxf", " ", {9, 9}, {9, 9}},  kSecond};
+  const std::vector<PmrEntry> skipped = {
+      {"clip.Omf", "P", {1, 1}, {2, 2}},
+      {"omf", "P", {1, 1}, {2, 2}},
+      {"caf\xE9.omf", "P", {1, 1}, {2, 2}},
+      {"clip_omf", "P", {1, 1}, {2, 2}},
+      {std::string(252, 'n') + ".aif", "P", {3, 3}, {4, 4}}, // 256 bytes: no room left
+      {"proj.wav", "Caf\xE9", {7, 7}, {8, 8}}};
   PmrWriter w = PmrBegin();
-  std::string longest = std::string(251, 'n') + ".aif";
-  for (const char *name : {"clip.Omf", "clip.OMF", "omf", "caf\xE9.omf", "clip.omf", "clip_omf"}) {
-    PmrAdd(w, {name, "P", {1, 1}, {2, 2}});
+  for (size_t i = 0; i < kept.size(); ++i) {
+    if (i < skipped.size()) PmrAdd(w, skipped[i]);
+    PmrAdd(w, kept[i]);
   }
-  PmrAdd(w, {std::string(252, 'n') + ".aif", "P", {3, 3}, {4, 4}}); // 256 bytes: no room left
-  PmrAdd(w, {longest, "P", {5, 5}, {6, 6}});
-  PmrAdd(w, {"proj.wav", "Caf\xE9", {7, 7}, {8, 8}});
-  // At the bounds: the shortest name, blanks, a project that fills its field.
-  PmrAdd(w, {".wav", std::string(64, 'p'), {9, 9}, {9, 9}});
-  PmrAdd(w, {"a b.mxf", " ", {9, 9}, {9, 9}});
-  PmrAdd(w, kSecond);
-  std::wstring path = Save(w.bytes);
-  std::vector<Delivered> got = Load(path);
-  std::vector<std::wstring> want{
-      L"clip.OMF", L"clip.omf", std::wstring(longest.begin(), longest.end()),
-      L".wav",     L"a b.mxf",  L"A002_Audio.WAV"};
-  EXPECT_EQ(Names(got), want);
+  EXPECT_EQ(Lines(kept), Load(Save(w.bytes)));
 }
 
 TEST_F(PmrFileTest, DamageIsSkippedAndReportedOncePerFileWhenAsked) {
@@ -167,14 +127,13 @@ TEST_F(PmrFileTest, DamageIsSkippedAndReportedOncePerFileWhenAsked) {
   PmrAdd(w, overlong);
   PmrAdd(w, {"long.omf", std::string(65, 'p'), {9, 9}, {9, 9}}); // a project too long
   PmrAdd(w, kThird);
-  std::wstring path = Save(w.bytes);
-  std::vector<Delivered> got = Load(path);
-  EXPECT_EQ(Names(got), (std::vector<std::wstring>{L"A001C003.omf", L"A002_Audio.WAV", L"B7.mxf"}));
+  const std::wstring path = Save(w.bytes);
+  EXPECT_EQ(Lines({kFirst, kSecond, kThird}), Load(path));
   EXPECT_EQ(log.lines, std::vector<std::wstring>{Report(path, L" ::Found invalid records")});
 }
 
 // A garbage length met while resynchronising may reach past the end; that only rejects the
-// candidate, and the good entry in the file's last bytes is still found.
+// candidate, and the good entry in the file's last bytes (fewer than 240) is still found.
 TEST_F(PmrFileTest, CandidateRunningPastTheEndDoesNotEndResynchronisation) {
   PmrWriter w = PmrBegin();
   PmrAdd(w, kFirst);
@@ -182,26 +141,20 @@ TEST_F(PmrFileTest, CandidateRunningPastTheEndDoesNotEndResynchronisation) {
                               0, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x00}; // 240: past the end
   PmrAddRaw(w, damage, sizeof damage);
   PmrAdd(w, kThird);
-  ASSERT_LT(PmrEntrySize(w.layout, kThird), 240u);
-  std::wstring path = Save(w.bytes);
-  EXPECT_EQ(Names(Load(path)), (std::vector<std::wstring>{L"A001C003.omf", L"B7.mxf"}));
+  const std::wstring path = Save(w.bytes);
+  EXPECT_EQ(Lines({kFirst, kThird}), Load(path));
   EXPECT_EQ(log.lines, std::vector<std::wstring>{Report(path, L" ::Found invalid records")});
 }
 
 // A last entry cut into its second identifier ends the file undelivered; one that lacks only
 // its trailing word is whole.
 TEST_F(PmrFileTest, ALastEntryIsDeliveredWhenItsSecondIdentifierIsWhole) {
-  const struct {
-    size_t cut;
-    std::vector<std::wstring> names;
-  } cases[] = {{6, {L"A001C003.omf"}}, {4, {L"A001C003.omf", L"B7.mxf"}}};
-  for (const auto &c : cases) {
-    SCOPED_TRACE(c.cut);
+  for (size_t cut : {6, 4}) {
     PmrWriter w = PmrBegin();
     PmrAdd(w, kFirst);
     PmrAdd(w, kThird);
-    w.bytes.resize(w.bytes.size() - c.cut);
-    EXPECT_EQ(Names(Load(Save(w.bytes))), c.names);
+    w.bytes.resize(w.bytes.size() - cut);
+    EXPECT_EQ(cut == 4 ? Lines({kFirst, kThird}) : Lines({kFirst}), Load(Save(w.bytes))) << cut;
     EXPECT_TRUE(log.lines.empty());
   }
 }
@@ -209,7 +162,7 @@ TEST_F(PmrFileTest, ALastEntryIsDeliveredWhenItsSecondIdentifierIsWhole) {
 TEST_F(PmrFileTest, HeadersThatCannotBeReadAreRefusedWithTheirReport) {
   std::vector<uint8_t> bytes = PmrBegin().bytes;
   bytes.resize(29, 0);
-  std::wstring small = Save(bytes);
+  const std::wstring small = Save(bytes);
   EXPECT_EQ(index.OpenIndex(small.c_str()), 0);
   EXPECT_FALSE(index.reader.IsOpen());
   bytes.resize(30, 0);
@@ -218,9 +171,9 @@ TEST_F(PmrFileTest, HeadersThatCannotBeReadAreRefusedWithTheirReport) {
 
   PmrWriter w = PmrBegin({4});
   PmrAdd(w, kFirst);
-  std::wstring words4 = Save(w.bytes, "words4.pmr");
+  const std::wstring words4 = Save(w.bytes, "words4.pmr");
   EXPECT_EQ(index.OpenIndex(words4.c_str()), 0);
-  std::wstring missing = scratch.File("none.pmr").wstring();
+  const std::wstring missing = scratch.File("none.pmr").wstring();
   EXPECT_EQ(index.OpenIndex(missing.c_str()), 0);
   EXPECT_EQ(index.NextEntry(nullptr, 1), 0);
   EXPECT_EQ(log.lines, (std::vector<std::wstring>{Report(small, L" ::too small"),
@@ -229,25 +182,19 @@ TEST_F(PmrFileTest, HeadersThatCannotBeReadAreRefusedWithTheirReport) {
 }
 
 TEST(PmrFileRealdata, AvidIndexListsItsTwelveWaveFiles) {
-  std::filesystem::path file = RealdataFile("vo-repair-mvp/msmFMID.pmr");
+  const std::filesystem::path file = RealdataFile("vo-repair-mvp/msmFMID.pmr");
   if (file.empty()) GTEST_SKIP() << "vo-repair-mvp/msmFMID.pmr is not in the realdata folder";
   PMRFile index;
   ASSERT_EQ(index.OpenIndex(file.wstring().c_str()), 1);
   EXPECT_EQ(index.bigEndian, 0u);
   EXPECT_EQ(index.headerWord3, 12u);
-  PMRIndexEntry record{};
-  std::vector<std::wstring> names;
-  uint32_t high = 0x22EC598D; // the media IDs' high halves step by 3
-  while (index.NextEntry(&record, 1)) {
-    EXPECT_STREQ(record.project, L"");
-    EXPECT_EQ(record.mediaId.low, 0xE5F57F23u);
-    EXPECT_EQ(record.mediaId.high, high + 3 * names.size());
-    EXPECT_TRUE(MobKeyIsZero(record.clipMobKey));
-    names.push_back(record.fileName);
-  }
-  ASSERT_EQ(names.size(), 12u);
-  EXPECT_EQ(names.front(), L"5xqrhWYFFfdzpMZMY.wav");
-  EXPECT_EQ(names.back(), L"5ysrhWYFFfdzpMZMY.wav");
+  PMRIndexEntry e{};
+  std::vector<std::wstring> lines;
+  while (index.NextEntry(&e, 1))
+    lines.push_back(Line(e.fileName, e.project, e.mediaId, e.clipMobKey));
+  ASSERT_EQ(lines.size(), 12u); // the media IDs' high halves step by 3
+  EXPECT_EQ(lines.front(), L"5xqrhWYFFfdzpMZMY.wav||E5F57F23.22EC598D|00000000.00000000");
+  EXPECT_EQ(lines.back(), L"5ysrhWYFFfdzpMZMY.wav||E5F57F23.22EC59AE|00000000.00000000");
   EXPECT_EQ(index.reader.Tell(), 552u);
 }
 

@@ -20,10 +20,6 @@ std::string Code(const char *four) {
   return std::string(four, 4);
 }
 
-std::wstring Wide(const std::string &text) {
-  return std::wstring(text.begin(), text.end());
-}
-
 struct OmfDescriptorsTest : ContainerTest {
   using ContainerTest::Open;
   OmfBuilder b = OmfBegin();
@@ -33,25 +29,33 @@ struct OmfDescriptorsTest : ContainerTest {
     parser->DescribeDatabaseMob(file, clip);
     return parser->results;
   }
+  const ParserResults &MediaFile() {
+    parser->DescribeMediaFile();
+    return parser->results;
+  }
   // A source mob with a video descriptor whose single slot's source clip names source.
   void AddFileMob(const MobKey &source, uint32_t attributes = 0, const MobKey &key = kFile) {
     const uint32_t descriptor = OmfAddVideoDescriptor(b, OmfVideo{});
     const uint32_t slot = OmfAddSlot(b, OmfAddSourceClip(b, source));
     OmfAddMob(b, OmfMob{key, "file", -1, descriptor, attributes, {slot}}, OmfList::Source);
   }
+  void AddMob(const MobKey &key, const std::string &name, int64_t usage, uint32_t descriptor,
+              uint32_t attributes = 0) {
+    OmfAddMob(b, OmfMob{key, name, usage, descriptor, attributes, {}},
+              usage >= 0 ? OmfList::Clip : OmfList::Source);
+  }
 };
 
+// A clip name longer than the results hold is cut to 256 characters and dots.
 TEST_F(OmfDescriptorsTest, TapeChainGivesTheTapeNameAndItsProject) {
-  const uint32_t tapeProject = OmfAddProjectAttributes(b, "Tape Project");
-  OmfAddMob(b, OmfMob{kTape, "Reel 12", -1, OmfAddTapeDescriptor(b), tapeProject, {}},
-            OmfList::Source);
+  AddMob(kTape, "Reel 12", -1, OmfAddTapeDescriptor(b), OmfAddProjectAttributes(b, "Tape P"));
   AddFileMob(kTape); // the file mob has no project of its own
-  OmfAddMob(b, OmfMob{kClip, "Interview", 7, 0, 0, {}}, OmfList::Clip);
+  AddMob(kClip, std::string(300, 'n'), 7, 0);
   Open();
   const ParserResults &r = Db();
   EXPECT_EQ(L"Reel 12", std::wstring(r.sourceName));
-  EXPECT_EQ(L"Tape Project", std::wstring(r.projectName));
-  EXPECT_EQ(L"Interview", std::wstring(r.clipName));
+  EXPECT_EQ(L"Tape P", std::wstring(r.projectName));
+  EXPECT_EQ(std::wstring(256, L'n') + L"...", r.clipName);
   EXPECT_EQ(7u, r.clipUsage);
   EXPECT_EQ("_VID", Code(r.mediaType));
   EXPECT_EQ("JFIF", Code(r.formatCode));
@@ -62,46 +66,36 @@ TEST_F(OmfDescriptorsTest, TapeChainGivesTheTapeNameAndItsProject) {
 TEST_F(OmfDescriptorsTest, ImportedFileGivesTheFirstLocatorsPath) {
   const uint32_t windows = OmfAddLocator(b, "WINL", "D:\\Audio\\take1.wav");
   const uint32_t mac = OmfAddLocator(b, "MACL", "Media:take1.wav");
-  OmfAddMob(b, OmfMob{kTape, "", -1, OmfAddFileDescriptor(b, {windows, mac}), 0, {}},
-            OmfList::Source);
-  const MobKey macImport = {0x3002, 0x71};
-  OmfAddMob(b, OmfMob{macImport, "", -1, OmfAddFileDescriptor(b, {mac, windows}), 0, {}},
-            OmfList::Source);
+  const MobKey macImport = {0x3002, 0x71}, second = {0x1002, 0xF1};
+  AddMob(kTape, "", -1, OmfAddFileDescriptor(b, {windows, mac}));
+  AddMob(macImport, "", -1, OmfAddFileDescriptor(b, {mac, windows}));
   AddFileMob(kTape);
+  AddFileMob(macImport, 0, second);
   Open();
   EXPECT_EQ(L"D:\\Audio\\take1.wav", std::wstring(Db().sourceName));
+  EXPECT_EQ(L"Media:take1.wav", std::wstring(Db(second).sourceName));
 }
 
-TEST_F(OmfDescriptorsTest, UnknownSourceKeyStopsTheWalk) {
-  OmfAddMob(b, OmfMob{kTape, "Reel 12", -1, OmfAddTapeDescriptor(b), 0, {}}, OmfList::Source);
+TEST_F(OmfDescriptorsTest, UnknownSourceKeyStopsTheWalkAndTheClipPartRunsRegardless) {
+  AddMob(kTape, "Reel 12", -1, OmfAddTapeDescriptor(b));
   AddFileMob({0x9999, 0x71}, OmfAddProjectAttributes(b, "P"));
-  OmfAddMob(b, OmfMob{kClip, "Clip", 7, 0, 0, {}}, OmfList::Clip);
+  AddMob(kClip, "Clip", 7, 0);
   Open();
   const ParserResults &r = Db();
   EXPECT_EQ(0, r.sourceName[0]);
   EXPECT_EQ(L"P", std::wstring(r.projectName));
-  EXPECT_EQ(L"Clip", std::wstring(r.clipName)); // the clip part runs regardless
+  EXPECT_EQ(L"Clip", std::wstring(r.clipName));
 }
 
 TEST_F(OmfDescriptorsTest, AnEmptyAttributeEndsTheProjectSearch) {
   const uint32_t other = OmfAddAttribute(b, "_XX", "not it");
   const uint32_t project = OmfAddAttribute(b, "_PJ", "Late Project");
   const MobKey second = {0x1002, 0xF1};
-  OmfAddMob(b, OmfMob{kFile, "", -1, 0, OmfAddAttributeList(b, {other, 0, project}), {}},
-            OmfList::Source);
-  OmfAddMob(b, OmfMob{second, "", -1, 0, OmfAddAttributeList(b, {other, project}), {}},
-            OmfList::Source);
+  AddMob(kFile, "", -1, 0, OmfAddAttributeList(b, {other, 0, project}));
+  AddMob(second, "", -1, 0, OmfAddAttributeList(b, {other, project}));
   Open();
   EXPECT_EQ(0, Db().projectName[0]);
   EXPECT_EQ(L"Late Project", std::wstring(Db(second).projectName));
-}
-
-TEST_F(OmfDescriptorsTest, LongNamesAreCutTo256CharactersAndDots) {
-  const std::string name(300, 'n');
-  OmfAddMob(b, OmfMob{kClip, name, 7, 0, 0, {}}, OmfList::Clip);
-  Open();
-  const ParserResults &r = Db();
-  EXPECT_EQ(Wide(name.substr(0, 256)) + L"...", std::wstring(r.clipName));
 }
 
 // A text fits when it and its terminator fit: one character more is cut to make room for
@@ -130,13 +124,10 @@ TEST_F(OmfDescriptorsTest, EachDatabaseCallStartsEmpty) {
   media[1].project.clear(); // stored as an empty text: no project
   for (const OmfMediaSpec &plan : media) OmfAddMedia(b, plan, false);
   Open();
-  EXPECT_NE(0, parser->results.fileName[0]);
-  const ParserResults &first = Db(media[0].fileMobKey, media[0].clipMobKey);
-  EXPECT_EQ(L"Tape 001", std::wstring(first.sourceName));
-  EXPECT_EQ(0, first.fileName[0]);
+  EXPECT_EQ(L"Tape 001", std::wstring(Db(media[0].fileMobKey, media[0].clipMobKey).sourceName));
+  EXPECT_EQ(0, parser->results.fileName[0]);
   const ParserResults &second = Db(media[1].fileMobKey, media[1].clipMobKey);
-  EXPECT_EQ(0, second.sourceName[0]);
-  EXPECT_EQ(0, second.projectName[0]);
+  EXPECT_EQ(0, second.sourceName[0] | second.projectName[0]);
   EXPECT_EQ("_SD2", Code(second.mediaType));
   EXPECT_EQ(0u, second.compressionId | second.unitSize);
   EXPECT_EQ(L"Clip 00002", std::wstring(second.clipName));
@@ -162,11 +153,10 @@ TEST_F(OmfDescriptorsTest, CyclicSourceChainEnds) {
 // A media file whose media data class says WAVE while its descriptor is a PCMA descriptor.
 TEST_F(OmfDescriptorsTest, TypeComesFromMediaDataInFilesAndFromTheDescriptorInDatabases) {
   OmfAddMediaData(b, "WAVE", kFile, {1, 2, 3});
-  OmfAddMob(b, OmfMob{kFile, "", -1, OmfAddPcmDescriptor(b, 16, 88200), 0, {}}, OmfList::Source);
-  OmfAddMob(b, OmfMob{kClip, "Clip", 7, 0, 0, {}}, OmfList::Clip);
+  AddMob(kFile, "", -1, OmfAddPcmDescriptor(b, 16, 88200));
+  AddMob(kClip, "Clip", 7, 0);
   Open();
-  parser->DescribeMediaFile();
-  EXPECT_EQ("_WAV", Code(parser->results.mediaType));
+  EXPECT_EQ("_WAV", Code(MediaFile().mediaType));
   EXPECT_EQ(0, parser->results.formatCode[2]); // a PCMA descriptor has no WAVE summary
   EXPECT_TRUE(MobKeyEqual(kClip, parser->results.clipMobKey));
   const ParserResults &r = Db();
@@ -182,8 +172,7 @@ TEST_F(OmfDescriptorsTest, OnlyTheDatabaseWalkSwapsTheClipUsageOfABigEndianConta
   OmfAddMedia(b, plan, true);
   Open();
   EXPECT_EQ(0u, parser->littleEndian);
-  parser->DescribeMediaFile();
-  const uint32_t stored = parser->results.clipUsage;
+  const uint32_t stored = MediaFile().clipUsage;
   EXPECT_EQ(L"Tape 001", std::wstring(parser->results.sourceName));
   const ParserResults &r = Db(plan.fileMobKey, plan.clipMobKey);
   EXPECT_EQ(plan.clipUsage, r.clipUsage);
@@ -191,76 +180,59 @@ TEST_F(OmfDescriptorsTest, OnlyTheDatabaseWalkSwapsTheClipUsageOfABigEndianConta
   EXPECT_EQ(plan.compressionId, r.compressionId); // swapped back in both walks
 }
 
+// The media data whose data lies at the descriptor's data offset; without a match, the last.
 TEST_F(OmfDescriptorsTest, MediaFileWalkFindsTheMediaDataAtTheDataOffset) {
-  const MobKey second = {0x5002, 5}, third = {0x5003, 5};
-  OmfAddMediaData(b, "JPEG", kFile, {1});
-  uint32_t secondOffset = 0;
-  OmfAddMediaData(b, "JPEG", second, {2}, &secondOffset);
-  OmfAddMediaData(b, "JPEG", third, {3});
-  OmfVideo video;
-  video.dataOffset = secondOffset;
-  video.compressionId = 142;
-  OmfAddMob(
-      b,
-      OmfMob{kFile, "", -1, OmfAddVideoDescriptor(b, video), OmfAddProjectAttributes(b, "P"), {}},
-      OmfList::Source);
-  Open();
-  parser->DescribeMediaFile();
-  const ParserResults &r = parser->results;
-  EXPECT_TRUE(MobKeyEqual(second, r.mediaMobKey));
-  EXPECT_EQ(parser->FirstEntryOfObject(parser->MobAt(&parser->mediaDataIndex, 1)->objectId),
-            r.mediaDataEntry);
-  EXPECT_EQ("_VID", Code(r.mediaType));
-  EXPECT_EQ(142u, r.compressionId);
-  EXPECT_EQ(L"P", std::wstring(r.projectName));
-  EXPECT_TRUE(MobKeyEqual(kFile, r.fileMobKey));
-  EXPECT_EQ(0, r.clipName[0]); // no clip mob list
-}
-
-TEST_F(OmfDescriptorsTest, MediaFileWalkWithoutAMatchKeepsTheLastMediaData) {
-  const MobKey last = {0x5009, 5};
-  OmfAddMediaData(b, "JPEG", kFile, {1});
-  OmfAddMediaData(b, "JPEG", last, {2});
-  OmfVideo video;
-  video.dataOffset = 12345;
-  OmfAddMob(b, OmfMob{kFile, "", -1, OmfAddVideoDescriptor(b, video), 0, {}}, OmfList::Source);
-  Open();
-  parser->DescribeMediaFile();
-  EXPECT_TRUE(MobKeyEqual(last, parser->results.mediaMobKey));
+  for (bool match : {true, false}) {
+    b = OmfBegin();
+    const MobKey second = {0x5002, 5}, third = {0x5003, 5};
+    uint32_t secondOffset = 0;
+    OmfAddMediaData(b, "JPEG", kFile, {1});
+    OmfAddMediaData(b, "JPEG", second, {2}, &secondOffset);
+    OmfAddMediaData(b, "JPEG", third, {3});
+    OmfVideo video;
+    video.dataOffset = match ? secondOffset : 12345;
+    video.compressionId = 142;
+    AddMob(kFile, "", -1, OmfAddVideoDescriptor(b, video), OmfAddProjectAttributes(b, "P"));
+    Open();
+    const ParserResults &r = MediaFile();
+    EXPECT_TRUE(MobKeyEqual(match ? second : third, r.mediaMobKey)) << match;
+    EXPECT_EQ(
+        parser->FirstEntryOfObject(parser->MobAt(&parser->mediaDataIndex, match ? 1 : 2)->objectId),
+        r.mediaDataEntry);
+    EXPECT_EQ("_VID", Code(r.mediaType));
+    EXPECT_EQ(142u, r.compressionId);
+    EXPECT_EQ(L"P", std::wstring(r.projectName));
+    EXPECT_TRUE(MobKeyEqual(kFile, r.fileMobKey));
+    EXPECT_EQ(0, r.clipName[0]); // no clip mob list
+  }
 }
 
 TEST_F(OmfDescriptorsTest, MediaFileWithoutMediaDataIsNone) {
-  OmfAddMob(b, OmfMob{kClip, "Clip", 1, 0, 0, {}}, OmfList::Clip);
+  AddMob(kClip, "Clip", 1, 0);
   Open();
-  parser->DescribeMediaFile();
-  EXPECT_EQ("NONE", Code(parser->results.mediaType));
+  EXPECT_EQ("NONE", Code(MediaFile().mediaType));
   EXPECT_EQ(L"Clip", std::wstring(parser->results.clipName));
   EXPECT_EQ(1u, parser->results.clipUsage);
 }
 
 TEST_F(OmfDescriptorsTest, GeneratedMediaFilesOfEveryKind) {
-  struct Expected {
-    OmfMediaKind kind;
-    const char *type;
-  };
-  const Expected kinds[] = {{OmfMediaKind::Video, "_VID"},
-                            {OmfMediaKind::Wave, "_WAV"},
-                            {OmfMediaKind::Aifc, "_AIF"},
-                            {OmfMediaKind::Sd2, "_SD2"}};
-  for (const Expected &e : kinds) {
+  const std::pair<OmfMediaKind, const char *> kinds[] = {{OmfMediaKind::Video, "_VID"},
+                                                         {OmfMediaKind::Wave, "_WAV"},
+                                                         {OmfMediaKind::Aifc, "_AIF"},
+                                                         {OmfMediaKind::Sd2, "_SD2"}};
+  for (const auto &[kind, type] : kinds) {
     OmfMediaSpec plan = GenerateMediaSpecs(1, 1)[0];
-    plan.kind = e.kind;
+    plan.kind = kind;
     plan.sampleRate = 44100;
     plan.bits = 24;
     plan.channels = 2;
     ASSERT_EQ(1, Open(BuildMediaFile(plan)));
-    parser->DescribeMediaFile();
-    const ParserResults &r = parser->results;
-    EXPECT_EQ(e.type, Code(r.mediaType));
-    EXPECT_EQ(Wide(plan.project), std::wstring(r.projectName));
+    const ParserResults &r = MediaFile();
+    EXPECT_EQ(type, Code(r.mediaType));
+    EXPECT_EQ(std::wstring(plan.project.begin(), plan.project.end()), r.projectName);
     EXPECT_EQ(L"Tape 001", std::wstring(r.sourceName));
     EXPECT_TRUE(MobKeyEqual(plan.fileMobKey, r.mediaMobKey));
-    if (e.kind == OmfMediaKind::Wave || e.kind == OmfMediaKind::Aifc) {
+    if (kind == OmfMediaKind::Wave || kind == OmfMediaKind::Aifc) {
       EXPECT_EQ("4424", Code(r.formatCode));
       EXPECT_EQ(6u, r.unitSize);
     }

@@ -1,75 +1,51 @@
 #include "support/bento_writer.h"
 
-#include <algorithm>
-#include <cstring>
 #include <fstream>
 
 namespace {
 
 constexpr uint8_t kMagic[8] = {0xA4, 0x43, 0x4D, 0xA5, 0x48, 0x64, 0x72, 0xD7};
 constexpr char kPreamble[16] = "BENTO TEST DATA";
-constexpr size_t kLabelSize = 24;
 
-void PutRecord(std::vector<uint8_t> &out, const BentoTocRecord &r) {
-  PutU32(out, r.objectId);
-  PutU32(out, r.propertyId);
-  PutU32(out, r.typeId);
-  PutU32(out, r.value);
-  PutU32(out, r.length);
-  PutU32(out, r.storage);
+void PutLabel(std::vector<uint8_t> &out, bool big, bool badMagic, uint16_t flags, uint16_t order,
+              uint16_t major, uint16_t minor, uint32_t tocOffset, uint32_t tocSize) {
+  out.insert(out.end(), kMagic, kMagic + 8);
+  if (badMagic) out[out.size() - 8] ^= 0xFF;
+  for (uint16_t v : {flags, order, major, minor}) PutBytes(out, v, 2, big);
+  for (uint32_t v : {tocOffset, tocSize}) PutBytes(out, v, 4, big);
 }
 
-std::vector<uint8_t> LabelBytes(const BentoWriter &writer, const BentoLabel &label) {
-  const uint64_t tocBytes = writer.toc.size() * 24;
-  std::vector<uint8_t> out(kMagic, kMagic + 8);
-  if (label.badMagic) out[0] ^= 0xFF;
-  PutU16(out, 0); // flags
-  PutU16(out, static_cast<uint16_t>(label.byteOrder >= 0 ? label.byteOrder
-                                    : writer.bigEndian   ? 0x4D4D
-                                                         : 0x4949));
-  PutU16(out, label.majorVersion);
-  PutU16(out, label.minorVersion);
-  PutU32(out, static_cast<uint32_t>(label.tocOffset >= 0 ? label.tocOffset : writer.data.size()));
-  PutU32(out, static_cast<uint32_t>(label.tocSize >= 0 ? label.tocSize : tocBytes));
-  return out;
+void PutRecords(std::vector<uint8_t> &out, const BentoWriter &w, size_t first, size_t end) {
+  for (size_t i = first; i < end; ++i) {
+    const BentoTocRecord &r = w.toc[i];
+    for (uint32_t v : {r.objectId, r.propertyId, r.typeId, r.value, r.length, r.storage})
+      PutU32(out, v);
+  }
 }
 
-std::vector<uint8_t> TocBytes(const BentoWriter &writer, size_t first, size_t count) {
+// The version-1 TOC from entry first on, as the label describes the size of the whole (a
+// size a little larger adds zero bytes behind the entries, a smaller one cuts them, a far
+// larger one is a label that lies about the file), then the label, whose fields are
+// little-endian in either byte order.
+std::vector<uint8_t> TocAndLabel(const BentoWriter &w, const BentoLabel &label, size_t first) {
   std::vector<uint8_t> out;
-  out.reserve(count * 24);
-  for (size_t i = first; i < first + count; ++i) PutRecord(out, writer.toc[i]);
-  return out;
-}
-
-// The TOC bytes written, as the label describes their size: a size a little larger adds
-// zero bytes behind the entries, a smaller one cuts them.
-size_t WrittenTocBytes(const BentoWriter &writer, const BentoLabel &label) {
-  const size_t real = writer.toc.size() * 24;
-  // Only a size just around the real one changes what is written; a far larger size stays
-  // a label that lies about the file.
+  PutRecords(out, w, first, w.toc.size());
+  const size_t real = w.toc.size() * 24;
   if (label.tocSize >= 0 && static_cast<size_t>(label.tocSize) < real + 24)
-    return static_cast<size_t>(label.tocSize);
-  return real;
+    out.resize(static_cast<size_t>(label.tocSize) - first * 24, 0);
+  const int64_t order = label.byteOrder >= 0 ? label.byteOrder : w.bigEndian ? 0x4D4D : 0x4949;
+  PutLabel(out, false, label.badMagic, 0, static_cast<uint16_t>(order), label.majorVersion,
+           label.minorVersion,
+           static_cast<uint32_t>(label.tocOffset >= 0 ? label.tocOffset : w.data.size()),
+           static_cast<uint32_t>(label.tocSize >= 0 ? label.tocSize : real));
+  return out;
 }
 
 } // namespace
 
-void PutU16(std::vector<uint8_t> &out, uint16_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void PutU32(std::vector<uint8_t> &out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void PutU16Big(std::vector<uint8_t> &out, uint16_t value) {
-  out.push_back(static_cast<uint8_t>(value >> 8));
-  out.push_back(static_cast<uint8_t>(value));
-}
-
-void PutU32Big(std::vector<uint8_t> &out, uint32_t value) {
-  for (int i = 3; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+void PutBytes(std::vector<uint8_t> &out, uint32_t value, int count, bool bigEndian) {
+  for (int i = 0; i < count; ++i)
+    out.push_back(static_cast<uint8_t>(value >> (8 * (bigEndian ? count - 1 - i : i))));
 }
 
 BentoWriter BentoBegin(bool bigEndian) {
@@ -87,22 +63,10 @@ size_t BentoAddEntry(BentoWriter &writer, uint32_t objectId, uint32_t propertyId
 
 size_t BentoAddImmediate(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
                          uint32_t typeId, const void *bytes, uint32_t length) {
-  uint8_t word[4] = {};
-  std::memcpy(word, bytes, length < 4 ? length : 4);
-  const uint32_t value = static_cast<uint32_t>(word[0]) | static_cast<uint32_t>(word[1]) << 8 |
-                         static_cast<uint32_t>(word[2]) << 16 |
-                         static_cast<uint32_t>(word[3]) << 24;
+  uint32_t value = 0;
+  for (uint32_t i = 0; i < length && i < 4; ++i)
+    value |= uint32_t{static_cast<const uint8_t *>(bytes)[i]} << (8 * i);
   return BentoAddEntry(writer, objectId, propertyId, typeId, value, length, 0);
-}
-
-size_t BentoAddImmediateU32(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
-                            uint32_t typeId, uint32_t value) {
-  return BentoAddEntry(writer, objectId, propertyId, typeId, value, 4, 0);
-}
-
-size_t BentoAddCode(BentoWriter &writer, uint32_t objectId, uint32_t propertyId, uint32_t typeId,
-                    const char *code) {
-  return BentoAddImmediate(writer, objectId, propertyId, typeId, code, 4);
 }
 
 uint32_t BentoAppendData(BentoWriter &writer, const void *bytes, size_t length) {
@@ -119,14 +83,9 @@ size_t BentoAddStored(BentoWriter &writer, uint32_t objectId, uint32_t propertyI
                        1);
 }
 
-size_t BentoAddName(BentoWriter &writer, uint32_t id, bool isType, const std::string &name) {
-  return BentoAddStored(writer, id, isType ? 23 : 24, 21, name.c_str(), name.size() + 1);
-}
-
 std::vector<uint8_t> BentoRefArray(const BentoWriter &writer, const std::vector<uint32_t> &ids) {
   std::vector<uint8_t> out;
-  const uint16_t count = static_cast<uint16_t>(ids.size());
-  writer.bigEndian ? PutU16Big(out, count) : PutU16(out, count);
+  PutBytes(out, static_cast<uint16_t>(ids.size()), 2, writer.bigEndian);
   for (uint32_t id : ids) {
     PutU32(out, id);
     PutU32(out, 0);
@@ -136,34 +95,44 @@ std::vector<uint8_t> BentoRefArray(const BentoWriter &writer, const std::vector<
 
 std::vector<uint8_t> BentoMobId(uint32_t low, uint32_t high) {
   std::vector<uint8_t> out;
-  PutU32(out, 0x2A); // bytes 0-3 play no part in any lookup
-  PutU32(out, low);
-  PutU32(out, high);
+  for (uint32_t v : {0x2Au, low, high}) PutU32(out, v); // bytes 0-3 play no part in any lookup
   return out;
 }
 
 std::vector<uint8_t> BentoMobList(const BentoWriter &writer,
                                   const std::vector<BentoMobRecord> &records) {
   std::vector<uint8_t> out;
-  const uint16_t count = static_cast<uint16_t>(records.size());
-  writer.bigEndian ? PutU16Big(out, count) : PutU16(out, count);
-  for (const BentoMobRecord &r : records) {
-    std::vector<uint8_t> id = BentoMobId(r.low, r.high);
-    out.insert(out.end(), id.begin(), id.end());
-    PutU32(out, r.objectId);
-    PutU32(out, 0);
-  }
+  PutBytes(out, static_cast<uint16_t>(records.size()), 2, writer.bigEndian);
+  for (const BentoMobRecord &r : records)
+    for (uint32_t v : {0x2Au, r.low, r.high, r.objectId, 0u}) PutU32(out, v);
   return out;
 }
 
 std::vector<uint8_t> BentoFinish(const BentoWriter &writer, const BentoLabel &label) {
   std::vector<uint8_t> out = writer.data;
-  std::vector<uint8_t> toc = TocBytes(writer, 0, writer.toc.size());
-  toc.resize(WrittenTocBytes(writer, label), 0);
-  out.insert(out.end(), toc.begin(), toc.end());
-  std::vector<uint8_t> tail = LabelBytes(writer, label);
+  const std::vector<uint8_t> tail = TocAndLabel(writer, label, 0);
   out.insert(out.end(), tail.begin(), tail.end());
   return out;
+}
+
+bool BentoWriteFile(const BentoWriter &writer, const std::filesystem::path &file,
+                    const BentoLabel &label) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  auto write = [&out](const std::vector<uint8_t> &bytes) {
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+  };
+  write(writer.data);
+  // A table of millions of entries goes out in slices, never copied whole.
+  constexpr size_t kSlice = 65536;
+  size_t first = 0;
+  for (std::vector<uint8_t> slice; writer.toc.size() - first > kSlice; first += kSlice) {
+    slice.clear();
+    PutRecords(slice, writer, first, first + kSlice);
+    write(slice);
+  }
+  write(TocAndLabel(writer, label, first));
+  return static_cast<bool>(out);
 }
 
 std::vector<uint8_t> BentoFinishStream(const BentoWriter &writer, uint16_t blockKiB,
@@ -171,97 +140,43 @@ std::vector<uint8_t> BentoFinishStream(const BentoWriter &writer, uint16_t block
   const bool big = writer.bigEndian;
   const size_t block = size_t{blockKiB} * 1024;
   std::vector<uint8_t> toc;
-  auto u32 = [&](std::vector<uint8_t> &out, uint64_t v) {
-    big ? PutU32Big(out, static_cast<uint32_t>(v)) : PutU32(out, static_cast<uint32_t>(v));
-  };
-  // A code and its operands never straddle a block: the block is closed first.
-  auto put = [&](const std::vector<uint8_t> &code) {
-    if (block != 0 && toc.size() % block + code.size() + 1 > block) {
+  // A code and its operands never straddle a block: the block is closed first. Immediate
+  // bytes go as they lie, operands in the writer's byte order.
+  auto put = [&](uint32_t code, std::vector<uint32_t> operands, bool asTheyLie = false) {
+    if (block != 0 && toc.size() % block + 4 * operands.size() + 2 > block) {
       toc.push_back(24);
       toc.resize((toc.size() + block - 1) / block * block, 0xFF);
     }
-    toc.insert(toc.end(), code.begin(), code.end());
+    toc.push_back(static_cast<uint8_t>(code));
+    for (uint32_t v : operands) PutBytes(toc, v, 4, big && !asTheyLie);
   };
   const BentoTocRecord *last = nullptr;
   for (const BentoTocRecord &r : writer.toc) {
-    std::vector<uint8_t> code;
-    if (last == nullptr || r.objectId != last->objectId) {
-      code = {1};
-      u32(code, r.objectId), u32(code, r.propertyId), u32(code, r.typeId);
-    } else if (r.propertyId != last->propertyId) {
-      code = {2};
-      u32(code, r.propertyId), u32(code, r.typeId);
-    } else if (r.typeId != last->typeId) {
-      code = {3};
-      u32(code, r.typeId);
-    }
-    if (!code.empty()) put(code);
-    if (r.referenceList != 0) {
-      code = {15};
-      u32(code, r.referenceList);
-      put(code);
-    }
-    const bool more = (r.storage & kStreamContinued) != 0;
-    if (r.storage & 1) {
-      const bool wide = (r.storage & kStreamWide) != 0;
-      code = {static_cast<uint8_t>((wide ? 7 : 5) + (more ? 1 : 0))};
-      if (wide) {
-        const uint64_t offset = r.value; // high half 0: the file is small
-        big ? (u32(code, offset >> 32), u32(code, offset))
-            : (u32(code, offset), u32(code, offset >> 32));
-      } else {
-        u32(code, r.value);
-      }
-      u32(code, r.length);
-    } else {
-      code = {static_cast<uint8_t>(more ? 14 : 9 + r.length)};
-      if (r.length != 0) PutU32(code, r.value); // the bytes as they lie
-    }
-    put(code);
+    if (last == nullptr || r.objectId != last->objectId)
+      put(1, {r.objectId, r.propertyId, r.typeId});
+    else if (r.propertyId != last->propertyId)
+      put(2, {r.propertyId, r.typeId});
+    else if (r.typeId != last->typeId)
+      put(3, {r.typeId});
+    if (r.referenceList != 0) put(15, {r.referenceList});
+    const uint32_t more = (r.storage & kStreamContinued) != 0 ? 1 : 0;
+    if ((r.storage & 1) && (r.storage & kStreamWide)) // an 8-byte offset; the file is small
+      put(7 + more, big ? std::vector<uint32_t>{0, r.value, r.length}
+                        : std::vector<uint32_t>{r.value, 0, r.length});
+    else if (r.storage & 1)
+      put(5 + more, {r.value, r.length});
+    else
+      put(more ? 14 : 9 + r.length,
+          r.length != 0 ? std::vector<uint32_t>{r.value} : std::vector<uint32_t>{}, true);
     last = &r;
   }
   if (label.tocSize >= 0 && static_cast<size_t>(label.tocSize) < toc.size())
-    toc.resize(label.tocSize);
+    toc.resize(static_cast<size_t>(label.tocSize));
 
   std::vector<uint8_t> out = writer.data;
-  const uint32_t offset = static_cast<uint32_t>(out.size());
   out.insert(out.end(), toc.begin(), toc.end());
-  out.insert(out.end(), kMagic, kMagic + 8);
-  auto u16 = [&](uint16_t v) { big ? PutU16Big(out, v) : PutU16(out, v); };
-  u16(0x0101); // flags
-  u16(static_cast<uint16_t>(label.byteOrder >= 0 ? label.byteOrder : blockKiB));
-  u16(2);
-  u16(0);
-  u32(out, offset);
-  u32(out, toc.size());
+  PutLabel(out, big, false, 0x0101,
+           static_cast<uint16_t>(label.byteOrder >= 0 ? label.byteOrder : blockKiB), 2, 0,
+           static_cast<uint32_t>(writer.data.size()), static_cast<uint32_t>(toc.size()));
   return out;
-}
-
-bool BentoWriteFile(const BentoWriter &writer, const std::filesystem::path &file,
-                    const BentoLabel &label) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char *>(writer.data.data()),
-            static_cast<std::streamsize>(writer.data.size()));
-  // The TOC goes out in slices so that a table of millions of entries is never copied whole.
-  const size_t written = WrittenTocBytes(writer, label);
-  const size_t entries = written / 24;
-  constexpr size_t kSlice = 65536;
-  for (size_t first = 0; first < entries && first < writer.toc.size(); first += kSlice) {
-    const size_t count = std::min(kSlice, std::min(entries, writer.toc.size()) - first);
-    std::vector<uint8_t> slice = TocBytes(writer, first, count);
-    out.write(reinterpret_cast<const char *>(slice.data()),
-              static_cast<std::streamsize>(slice.size()));
-  }
-  std::vector<uint8_t> rest;
-  if (entries < writer.toc.size()) {
-    PutRecord(rest, writer.toc[entries]);
-    rest.resize(written % 24);
-  } else {
-    rest.assign(written - writer.toc.size() * 24, 0);
-  }
-  std::vector<uint8_t> tail = LabelBytes(writer, label);
-  rest.insert(rest.end(), tail.begin(), tail.end());
-  out.write(reinterpret_cast<const char *>(rest.data()), static_cast<std::streamsize>(rest.size()));
-  return static_cast<bool>(out);
 }

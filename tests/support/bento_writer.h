@@ -1,9 +1,8 @@
 // Writes Bento containers for tests, demo media, benchmarks and fuzz seeds: value bytes
-// first, then a version-1 table of contents of fixed 24-byte entries, then the 24-byte
-// label. Values are immediate (up to four bytes inside the entry) or stored in the file;
-// property and type names are name objects of the container's own dictionary. Entries are
-// written exactly in the order given, so damaged tables (split object runs, an entry cut
-// short, a TOC outside the file) can be made too.
+// first, then the table of contents (version 1: fixed 24-byte entries; version 2: a
+// byte-code stream), then the 24-byte label. Entries are written exactly in the order given,
+// so damaged tables (split object runs, an entry cut short, a TOC outside the file) can be
+// made too. Property and type names are name objects of the container's own dictionary.
 #pragma once
 
 #include <cstddef>
@@ -47,25 +46,29 @@ struct BentoLabel {
 // offset is 0.
 BentoWriter BentoBegin(bool bigEndian = false);
 
-// Appends a raw entry and returns its index.
+// Entry adders return the entry's index. An immediate value keeps its first min(length, 4)
+// bytes in the entry; its length is recorded as given (longer than 4 makes a damaged entry).
 size_t BentoAddEntry(BentoWriter &writer, uint32_t objectId, uint32_t propertyId, uint32_t typeId,
                      uint32_t value, uint32_t length, uint32_t storage);
-// An immediate value: the first min(length, 4) bytes land in the entry; length is recorded
-// as given (longer than 4 makes a damaged entry).
 size_t BentoAddImmediate(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
                          uint32_t typeId, const void *bytes, uint32_t length);
-size_t BentoAddImmediateU32(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
-                            uint32_t typeId, uint32_t value);
+inline size_t BentoAddImmediateU32(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
+                                   uint32_t typeId, uint32_t value) {
+  return BentoAddEntry(writer, objectId, propertyId, typeId, value, 4, 0);
+}
 // Four characters, immediate (a class ID, the name of an attribute).
-size_t BentoAddCode(BentoWriter &writer, uint32_t objectId, uint32_t propertyId, uint32_t typeId,
-                    const char *code);
-// Appends the bytes to the data and adds a stored entry for them.
+inline size_t BentoAddCode(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
+                           uint32_t typeId, const char *code) {
+  return BentoAddImmediate(writer, objectId, propertyId, typeId, code, 4);
+}
+// Appends the bytes to the data (BentoAppendData returns their offset), with a stored entry.
+uint32_t BentoAppendData(BentoWriter &writer, const void *bytes, size_t length);
 size_t BentoAddStored(BentoWriter &writer, uint32_t objectId, uint32_t propertyId, uint32_t typeId,
                       const void *bytes, size_t length);
-// Appends bytes to the data without an entry; returns their offset.
-uint32_t BentoAppendData(BentoWriter &writer, const void *bytes, size_t length);
 // A name object: the entry (id, 24 or 23, 21) holding the name and its terminator.
-size_t BentoAddName(BentoWriter &writer, uint32_t id, bool isType, const std::string &name);
+inline size_t BentoAddName(BentoWriter &writer, uint32_t id, bool isType, const std::string &name) {
+  return BentoAddStored(writer, id, isType ? 23 : 24, 21, name.c_str(), name.size() + 1);
+}
 
 // The values of the list types, in the writer's byte order for their counts.
 std::vector<uint8_t> BentoRefArray(const BentoWriter &writer, const std::vector<uint32_t> &ids);
@@ -79,19 +82,27 @@ std::vector<uint8_t> BentoMobList(const BentoWriter &writer,
 // A 12-byte mob ID: bytes 0-3 a fixed prefix, then the key's low and high halves.
 std::vector<uint8_t> BentoMobId(uint32_t low, uint32_t high);
 
-// The whole file, or written straight to disk (large databases are not copied once more).
 std::vector<uint8_t> BentoFinish(const BentoWriter &writer, const BentoLabel &label = {});
+bool BentoWriteFile(const BentoWriter &writer, const std::filesystem::path &file,
+                    const BentoLabel &label = {});
 // The same records as a version-2 table (label major version 2, written in the writer's byte
 // order): a byte-code stream in blocks of blockKiB KiB, each block closed by an end code
 // and padding. The label's tocSize, when set, cuts the stream; its byteOrder, when set,
 // is written as the block size field.
 std::vector<uint8_t> BentoFinishStream(const BentoWriter &writer, uint16_t blockKiB = 1,
                                        const BentoLabel &label = {});
-bool BentoWriteFile(const BentoWriter &writer, const std::filesystem::path &file,
-                    const BentoLabel &label = {});
 
-// Little-endian helpers for building values.
-void PutU16(std::vector<uint8_t> &out, uint16_t value);
-void PutU32(std::vector<uint8_t> &out, uint32_t value);
-void PutU16Big(std::vector<uint8_t> &out, uint16_t value);
-void PutU32Big(std::vector<uint8_t> &out, uint32_t value);
+// Numbers of count bytes for building values.
+void PutBytes(std::vector<uint8_t> &out, uint32_t value, int count, bool bigEndian);
+inline void PutU16(std::vector<uint8_t> &out, uint16_t v) {
+  PutBytes(out, v, 2, false);
+}
+inline void PutU32(std::vector<uint8_t> &out, uint32_t v) {
+  PutBytes(out, v, 4, false);
+}
+inline void PutU16Big(std::vector<uint8_t> &out, uint16_t v) {
+  PutBytes(out, v, 2, true);
+}
+inline void PutU32Big(std::vector<uint8_t> &out, uint32_t v) {
+  PutBytes(out, v, 4, true);
+}

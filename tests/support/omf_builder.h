@@ -18,11 +18,6 @@
 #include "base/mob_key.h"
 #include "support/bento_writer.h"
 
-// Value types of the test dictionary besides the list and reference types of the reader.
-inline constexpr uint32_t kOmfTypeUInt32 = 0x10065;
-inline constexpr uint32_t kOmfTypeUInt16 = 0x10066;
-inline constexpr uint32_t kOmfTypeDataValue = 0x10067;
-inline constexpr uint32_t kOmfTypeInt32 = 0x10068;
 // Properties of filler attributes.
 inline constexpr uint32_t kOmfPropAttrKind = 0x10270;
 inline constexpr uint32_t kOmfPropAttrInt = 0x10262;
@@ -32,9 +27,7 @@ struct OmfBuilder {
   uint32_t nextObjectId = 0x20000;
   uint32_t current = 0;     // the object that property additions go to
   size_t listEntry[3] = {}; // object 1's entries of the clip mob, media data, source mob lists
-  std::vector<BentoMobRecord> clipMobs;
-  std::vector<BentoMobRecord> mediaData;
-  std::vector<BentoMobRecord> sourceMobs;
+  std::vector<BentoMobRecord> lists[3];
   std::unordered_map<uint64_t, uint32_t> tapeMobs; // tape key -> object, for shared tapes
   bool completed = false;
 };
@@ -43,20 +36,9 @@ struct OmfBuilder {
 // OmfComplete).
 OmfBuilder OmfBegin(bool bigEndian = false);
 
-// ---- Properties of the current object ----
-uint32_t OmfObject(OmfBuilder &b, const char *classCode); // a new object; its ID
+uint32_t OmfObject(OmfBuilder &b, const char *classCode); // a new current object; its ID
 void OmfU32(OmfBuilder &b, uint32_t property, uint32_t value);
-void OmfU32InByteOrder(OmfBuilder &b, uint32_t property, uint32_t value);
-void OmfU16(OmfBuilder &b, uint32_t property, uint16_t value);
-void OmfCode(OmfBuilder &b, uint32_t property, const char *code); // four characters, immediate
-void OmfRef(OmfBuilder &b, uint32_t property, uint32_t objectId);
-void OmfRefs(OmfBuilder &b, uint32_t property, const std::vector<uint32_t> &objectIds);
-void OmfText(OmfBuilder &b, uint32_t property, const std::string &text); // stored, with a zero
-void OmfUid(OmfBuilder &b, uint32_t property, const MobKey &key);
-uint32_t OmfBytes(OmfBuilder &b, uint32_t property, uint32_t type,
-                  const std::vector<uint8_t> &bytes); // stored; returns the value offset
 
-// ---- Objects ----
 enum class OmfList { None, Clip, Source };
 struct OmfMob {
   MobKey key{};

@@ -6,26 +6,16 @@
 
 namespace {
 
-uint64_t KeyValue(const MobKey &key) {
-  return static_cast<uint64_t>(key.high) << 32 | key.low;
-}
-
 // The tape or import mob that the file mob's source clip names, added once per key.
 void AddSourceMob(OmfBuilder &b, const OmfMediaSpec &plan) {
-  if (plan.tapeName.empty() && plan.importPath.empty()) return;
-  if (b.tapeMobs.count(KeyValue(plan.tapeKey)) != 0) return;
-  uint32_t descriptor;
-  if (!plan.importPath.empty()) {
-    const uint32_t locator = OmfAddLocator(b, plan.importLocator, plan.importPath);
-    descriptor = OmfAddFileDescriptor(b, {locator});
-  } else {
-    descriptor = OmfAddTapeDescriptor(b);
-  }
-  OmfMob mob;
-  mob.key = plan.tapeKey;
-  mob.name = plan.tapeName;
-  mob.descriptor = descriptor;
-  b.tapeMobs[KeyValue(plan.tapeKey)] = OmfAddMob(b, mob, OmfList::Source);
+  const uint64_t key = static_cast<uint64_t>(plan.tapeKey.high) << 32 | plan.tapeKey.low;
+  if ((plan.tapeName.empty() && plan.importPath.empty()) || b.tapeMobs.count(key) != 0) return;
+  const uint32_t descriptor =
+      plan.importPath.empty()
+          ? OmfAddTapeDescriptor(b)
+          : OmfAddFileDescriptor(b, {OmfAddLocator(b, plan.importLocator, plan.importPath)});
+  b.tapeMobs[key] =
+      OmfAddMob(b, OmfMob{plan.tapeKey, plan.tapeName, -1, descriptor, 0, {}}, OmfList::Source);
 }
 
 uint32_t AddDescriptor(OmfBuilder &b, const OmfMediaSpec &plan, int64_t dataOffset) {
@@ -41,28 +31,12 @@ uint32_t AddDescriptor(OmfBuilder &b, const OmfMediaSpec &plan, int64_t dataOffs
   case OmfMediaKind::Video:
     break;
   }
-  OmfVideo video;
-  video.compressionId = plan.compressionId;
-  video.formatCode = plan.formatCode;
-  video.unitSize = plan.unitSize;
-  video.dataOffset = dataOffset;
-  return OmfAddVideoDescriptor(b, video);
+  return OmfAddVideoDescriptor(
+      b, OmfVideo{"CDCI", plan.compressionId, plan.formatCode, plan.unitSize, dataOffset});
 }
 
-const char *MediaDataClass(OmfMediaKind kind) {
-  switch (kind) {
-  case OmfMediaKind::Wave:
-  case OmfMediaKind::Pcm: // PCM media carry WAVE data
-    return "WAVE";
-  case OmfMediaKind::Aifc:
-    return "AIFC";
-  case OmfMediaKind::Sd2:
-    return "SD2D";
-  case OmfMediaKind::Video:
-    break;
-  }
-  return "JPEG";
-}
+// PCM media carry WAVE data.
+constexpr const char *kMediaDataClass[] = {"JPEG", "WAVE", "AIFC", "WAVE", "SD2D"};
 
 // Entries of one media besides the filler attributes (4 entries each).
 constexpr uint32_t kMediaEntries = 30;
@@ -78,24 +52,24 @@ void OmfAddMedia(OmfBuilder &b, const OmfMediaSpec &plan, bool withMediaData,
   if (withMediaData) {
     uint32_t offset = 0;
     const std::vector<uint8_t> data(64, 0x5A);
-    OmfAddMediaData(b, MediaDataClass(plan.kind), plan.fileMobKey, data, &offset);
+    OmfAddMediaData(b, kMediaDataClass[static_cast<int>(plan.kind)], plan.fileMobKey, data,
+                    &offset);
     dataOffset = offset;
   }
   const uint32_t descriptor = AddDescriptor(b, plan, dataOffset);
-  OmfMob file;
-  file.key = plan.fileMobKey;
-  file.name = plan.clipName;
-  file.descriptor = descriptor;
-  file.attributes = OmfAddProjectAttributes(b, plan.project);
+  const uint32_t project = OmfAddProjectAttributes(b, plan.project);
+  std::vector<uint32_t> source;
   if (!plan.tapeName.empty() || !plan.importPath.empty())
-    file.slots = {OmfAddSlot(b, OmfAddSourceClip(b, plan.tapeKey))};
-  OmfAddMob(b, file, OmfList::Source);
+    source = {OmfAddSlot(b, OmfAddSourceClip(b, plan.tapeKey))};
+  OmfAddMob(b, OmfMob{plan.fileMobKey, plan.clipName, -1, descriptor, project, source},
+            OmfList::Source);
 
-  OmfMob clip;
-  clip.key = plan.clipMobKey;
-  clip.name = plan.clipName;
-  clip.usage = plan.clipUsage;
-  clip.slots = {OmfAddSlot(b, OmfAddSourceClip(b, plan.fileMobKey))};
+  OmfMob clip{plan.clipMobKey,
+              plan.clipName,
+              plan.clipUsage,
+              0,
+              0,
+              {OmfAddSlot(b, OmfAddSourceClip(b, plan.fileMobKey))}};
   if (fillerEntries > kMediaEntries) {
     std::vector<uint32_t> attributes;
     const uint32_t count = (fillerEntries - kMediaEntries) / kFillerAttributeEntries;

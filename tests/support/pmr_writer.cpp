@@ -1,32 +1,20 @@
 #include "support/pmr_writer.h"
 
 #include <cstdio>
-#include <utility>
 
 namespace {
 
-void Put32(PmrWriter &w, uint32_t v, bool bigEndian) {
-  uint8_t b[4];
-  for (int i = 0; i < 4; ++i) b[bigEndian ? 3 - i : i] = static_cast<uint8_t>(v >> (8 * i));
-  w.bytes.insert(w.bytes.end(), b, b + 4);
-}
-
-void Put16(PmrWriter &w, uint32_t v) {
-  uint8_t lo = static_cast<uint8_t>(v), hi = static_cast<uint8_t>(v >> 8);
-  if (w.layout.bigEndian) std::swap(lo, hi);
-  w.bytes.push_back(lo);
-  w.bytes.push_back(hi);
+void Put(PmrWriter &w, uint32_t v, int count) {
+  for (int i = 0; i < count; ++i)
+    w.bytes.push_back(static_cast<uint8_t>(v >> (8 * (w.layout.bigEndian ? count - 1 - i : i))));
 }
 
 void PutIdentifier(PmrWriter &w, const MobKey &key) {
-  size_t size = 4 * static_cast<size_t>(w.layout.idWords);
-  size_t keyAt = w.layout.idWords == 8 ? 16 : 0;
-  for (size_t i = 0; i < size; ++i) {
+  const size_t keyAt = w.layout.idWords == 8 ? 16 : 0;
+  for (size_t i = 0; i < 4 * static_cast<size_t>(w.layout.idWords); ++i) {
     uint8_t byte = static_cast<uint8_t>(0xA0 + i);
-    if (i >= keyAt && i < keyAt + 8) {
-      uint32_t half = i < keyAt + 4 ? key.low : key.high;
-      byte = static_cast<uint8_t>(half >> (8 * ((i - keyAt) % 4)));
-    }
+    if (i >= keyAt && i < keyAt + 8)
+      byte = static_cast<uint8_t>((i < keyAt + 4 ? key.low : key.high) >> (8 * ((i - keyAt) % 4)));
     w.bytes.push_back(byte);
   }
 }
@@ -35,29 +23,18 @@ void PutIdentifier(PmrWriter &w, const MobKey &key) {
 
 PmrWriter PmrBegin(const PmrLayout &layout) {
   PmrWriter w{layout, {}};
-  Put32(w, 1961, layout.bigEndian);
-  Put32(w, layout.idWords, layout.bigEndian);
-  Put32(w, layout.headerWord3, layout.bigEndian);
+  for (uint32_t word : {1961u, layout.idWords, layout.headerWord3}) Put(w, word, 4);
   return w;
 }
 
 void PmrAdd(PmrWriter &w, const PmrEntry &e) {
   PutIdentifier(w, e.mediaId);
-  Put16(w, e.nameLength >= 0 ? static_cast<uint32_t>(e.nameLength) : e.name.size());
+  Put(w, e.nameLength >= 0 ? static_cast<uint32_t>(e.nameLength) : e.name.size(), 2);
   w.bytes.insert(w.bytes.end(), e.name.begin(), e.name.end());
-  Put16(w, e.projectLength >= 0 ? static_cast<uint32_t>(e.projectLength) : e.project.size());
+  Put(w, e.projectLength >= 0 ? static_cast<uint32_t>(e.projectLength) : e.project.size(), 2);
   w.bytes.insert(w.bytes.end(), e.project.begin(), e.project.end());
   PutIdentifier(w, e.clipMobKey);
-  Put32(w, 0, w.layout.bigEndian); // the entry's trailing word
-}
-
-void PmrAddRaw(PmrWriter &w, const void *data, size_t size) {
-  const uint8_t *b = static_cast<const uint8_t *>(data);
-  w.bytes.insert(w.bytes.end(), b, b + size);
-}
-
-size_t PmrEntrySize(const PmrLayout &layout, const PmrEntry &e) {
-  return 8 * static_cast<size_t>(layout.idWords) + 2 + e.name.size() + 2 + e.project.size() + 4;
+  Put(w, 0, 4); // the entry's trailing word
 }
 
 PmrEntry PmrNumberedEntry(uint32_t index) {

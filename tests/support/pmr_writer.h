@@ -37,8 +37,10 @@ struct PmrWriter {
 // Starts a file: the 12-byte header with the magic 1961 in the layout's byte order.
 PmrWriter PmrBegin(const PmrLayout &layout = PmrLayout{});
 void PmrAdd(PmrWriter &writer, const PmrEntry &entry);
-void PmrAddRaw(PmrWriter &writer, const void *data, size_t size);
-size_t PmrEntrySize(const PmrLayout &layout, const PmrEntry &entry);
+inline void PmrAddRaw(PmrWriter &writer, const void *data, size_t size) {
+  writer.bytes.insert(writer.bytes.end(), static_cast<const uint8_t *>(data),
+                      static_cast<const uint8_t *>(data) + size);
+}
 
 // The index-th entry of a generated folder: "CLIP%06u.omf" (every fifth one ".wav"), one
 // of 40 projects "Project %02u", media ID {index + 1, 0x060A2B34}, clip mob key
