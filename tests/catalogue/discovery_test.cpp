@@ -49,8 +49,8 @@ TEST_F(Discovery, AddingAPathAgainInOtherCaseKeepsOneEntryAndMarksItPresent) {
 
 // Sub-folders are walked as Windows matches "*.??" (the wildcard's rules are tested with it).
 TEST_F(Discovery, ScanFolderFindsIndexFilesInSubFoldersThatTheWildcardSelects) {
-  for (const char *file : {"a.pmr", "B.PMR", "notes.txt", "Disk.01/c.pmr", "MXF/1/msmFMID.pmr",
-                           "Long.abc/e.pmr"}) {
+  for (const char *file :
+       {"a.pmr", "B.PMR", "notes.txt", "Disk.01/c.pmr", "MXF/1/msmFMID.pmr", "Long.abc/e.pmr"}) {
     fs::create_directories((dir.path / file).parent_path());
     Touch(dir.path / file);
   }
@@ -118,8 +118,8 @@ TEST_F(Discovery, DriveRootsAreSearchedInTheirTwoMediaFolders) {
   Touch(Folder("Other root") / "OMFI MediaFiles"); // a file where the folder is expected
   std::wstring missing = (dir.path / "no drive").wstring() + platform::kPathSeparator;
   std::wstring other = (dir.path / "Other root").wstring() + platform::kPathSeparator;
-  std::wstring roots = missing + L'\0' + dir.path.wstring() + platform::kPathSeparator + L'\0' +
-                       other + L'\0';
+  std::wstring roots =
+      missing + L'\0' + dir.path.wstring() + platform::kPathSeparator + L'\0' + other + L'\0';
   wchar_t before[platform::kPathBufferChars], after[platform::kPathBufferChars];
   ASSERT_GT(platform::GetCurrentFolder(before, platform::kPathBufferChars), 0u);
   LogCapture log(true);

@@ -45,9 +45,10 @@ TEST_F(DuplicateRows, KeeperFirstThenEveryOlderCopyOnDisk) {
     MobKey mediaId;
     bool onDisk;
   } records[] = {
-      {L"a1.omf", {1, 0}, true},  {L"a2.omf", {1, 0}, true},  {L"a3.omf", {1, 0}, true},
-      {L"b1.omf", {5, 1}, true},  {L"b2.omf", {5, 1}, false}, // one present copy only: no rows
-      {L"c1.omf", {}, true},      {L"c2.omf", {}, true},      // media ID 0 is never listed
+      {L"a1.omf", {1, 0}, true},  {L"a2.omf", {1, 0}, true},
+      {L"a3.omf", {1, 0}, true},  {L"b1.omf", {5, 1}, true},
+      {L"b2.omf", {5, 1}, false},                        // one present copy only: no rows
+      {L"c1.omf", {}, true},      {L"c2.omf", {}, true}, // media ID 0 is never listed
       {L"d1.omf", {1, 2}, true},  {L"d2.omf", {1, 2}, true},
       {L"d3.omf", {1, 2}, false}, // the newest is gone: the next one is kept
       {L"e1.omf", {9, 9}, true},  // unique
@@ -55,8 +56,8 @@ TEST_F(DuplicateRows, KeeperFirstThenEveryOlderCopyOnDisk) {
   for (const auto &r : records) Add(g_catalogue, r.name, r.mediaId, r.onDisk);
   Link();
   // Media IDs are ordered high half first: 0 < (1, 0) < (5, 1) < (1, 2) < (9, 9).
-  EXPECT_EQ((std::vector<Row>{{L"a3.omf", 0}, {L"a2.omf", 1}, {L"a1.omf", 1}, {L"d2.omf", 0},
-                              {L"d1.omf", 1}}),
+  EXPECT_EQ((std::vector<Row>{
+                {L"a3.omf", 0}, {L"a2.omf", 1}, {L"a1.omf", 1}, {L"d2.omf", 0}, {L"d1.omf", 1}}),
             Rows());
   // The walk steps over each element of the index at most once: a chain longer than the
   // index says (a damaged tree) is cut there.

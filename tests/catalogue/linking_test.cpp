@@ -73,8 +73,8 @@ protected:
   void Write(const char *name, const char *project, uint32_t number,
              OmfMediaKind kind = OmfMediaKind::Video) {
     fs::create_directories((dir.path / name).parent_path());
-    EXPECT_TRUE(
-        WriteFileBytes(dir.path / name, BuildMediaFile(Media(name, project, number, 0, kind).plan)));
+    EXPECT_TRUE(WriteFileBytes(dir.path / name,
+                               BuildMediaFile(Media(name, project, number, 0, kind).plan)));
   }
   void AddFile(const char *name) { AddMediaFile((dir.path / name).wstring().c_str()); }
 };
@@ -146,7 +146,8 @@ TEST_F(AddingMedia, FolderWalksSkipLinksAndStopOnCancel) {
   AddMediaFolder(dir.path.wstring().c_str());
   EXPECT_EQ(2u, g_catalogue.records.count);
   EXPECT_TRUE(log.HasInfoStartingWith(dir.path.wstring()));
-  if (!linked) GTEST_SKIP() << "walked without a link (none could be made: " << error.message() << ")";
+  if (!linked)
+    GTEST_SKIP() << "walked without a link (none could be made: " << error.message() << ")";
   EXPECT_EQ(std::vector<std::wstring>{L"QEL::AddMedia::Link not followed ::" + link.wstring()},
             log.lines);
   g_catalogue.ClearCatalogue();
@@ -174,7 +175,8 @@ TEST_F(AddingMedia, DescribeMediaRecordReadsTheFileAgainAndKeepsTheKeys) {
   a->compressionId = 0;
   a->mediaId = MobKey{0x77, 0x77};
   EXPECT_EQ(1, DescribeMediaRecord(a));
-  EXPECT_EQ(0u, Fields(a).find(L"Mine|Clip of a.omf|Tape B|7|_VID|77.77|201.60A2B34|")) << Fields(a);
+  EXPECT_EQ(0u, Fields(a).find(L"Mine|Clip of a.omf|Tape B|7|_VID|77.77|201.60A2B34|"))
+      << Fields(a);
   EXPECT_NE(0u, a->compressionId);
   EXPECT_EQ(0, DescribeMediaRecord(RecordsNamed(L"m.mxf").at(0)));
   EXPECT_EQ(0, DescribeMediaRecord(nullptr));

@@ -37,8 +37,8 @@ TEST_F(Loading, ThreePassesReadIndexDatabaseAndDisk) {
   EXPECT_EQ((std::vector<uint64_t>{4, 7, 3, 3400, 400}), Totals());
   EXPECT_EQ((std::vector<uint64_t>{1, 2, 5, 9}), progress.overallPositions);
   EXPECT_EQ(3u + 5, progress.itemTotals.at(0));
-  for (const wchar_t *info : {L"Number of Records: ", L"Getting data for Record No: ",
-                              L"Linking Data: "})
+  for (const wchar_t *info :
+       {L"Number of Records: ", L"Getting data for Record No: ", L"Linking Data: "})
     EXPECT_TRUE(progress.HasInfoStartingWith(info)) << info;
 
   MediaRecord *clip = RecordsNamed(L"clip1.omf").at(0);

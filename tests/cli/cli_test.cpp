@@ -179,8 +179,9 @@ TEST_F(Cli, ScanListsEveryRecordInOrderThenTheTotals) {
   EXPECT_EQ("", run.err);
   std::vector<std::string> lines = Lines(run.out);
   ASSERT_EQ(10u, lines.size()) << run.out;
-  EXPECT_EQ("a.omf|Clip of a.omf|100|" + Utf8(folder) + "|Source|Q \"x\" \\ y|Tape B|"
-            "0000ABCD.12345678|1",
+  EXPECT_EQ("a.omf|Clip of a.omf|100|" + Utf8(folder) +
+                "|Source|Q \"x\" \\ y|Tape B|"
+                "0000ABCD.12345678|1",
             Pick(lines[0], {0, 1, 2, 4, 5, 7, 8, 9, 10}));
   EXPECT_EQ(20u, Pick(lines[0], {6}).size()) << "created";
   EXPECT_EQ("b.omf|Not Exist|Precomp||P|0", Pick(lines[1], {0, 2, 5, 6, 7, 10}));

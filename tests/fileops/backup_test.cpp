@@ -5,10 +5,6 @@
 namespace fileops_test {
 namespace {
 
-std::wstring In(const fs::path &folder, const char *name) {
-  return (folder / name).wstring();
-}
-
 // One media folder reached by two paths lists every file twice: the keeper's own file is
 // then among the checked rows, and moving it would also put the genuine duplicate's backup
 // up for overwriting.
@@ -23,12 +19,12 @@ TEST_F(FileOpsTest, BackupLeavesTheKeepersOwnFileInPlace) {
     fs::create_hard_link(src / "1" / "x.omf", scratch.path / "alias" / "x.omf", ec);
   }
   if (ec) GTEST_SKIP() << "no links here: " << ec.message();
-  MediaRecord *keeper = AddAlias(scratch.path / "alias" / "x.omf", 5);
+  const fs::path alias = scratch.path / "alias" / "x.omf";
+  MediaRecord *keeper = AddAlias(alias, 5);
   script.answers = {kAnswerYesToAll};
   Backup({{keeper, 0}, {duplicate, 1}, {own, 1}});
-  EXPECT_TRUE(
-      Logged(L"QEL::Backup::Same file as the kept copy::" + In(scratch.path / "alias", "x.omf")));
-  EXPECT_TRUE(Logged(L"Skipped::" + In(src / "1", "x.omf")));
+  EXPECT_TRUE(Logged(L"QEL::Backup::Same file as the kept copy::" + alias.wstring()));
+  EXPECT_TRUE(Logged(L"Skipped::" + (src / "1" / "x.omf").wstring()));
   EXPECT_TRUE(script.asked.empty());
   EXPECT_EQ(ReadAll(src / "1" / "x.omf"), std::string(90, 'K'));
   EXPECT_EQ(ReadAll(backup / "x.omf"), std::string(70, 'D'));
@@ -44,10 +40,11 @@ TEST_F(FileOpsTest, BackupOfASecondFileOfOneNameAsksFirst) {
   script.answers = {kAnswerSkipFile};
   Backup({{keeper, 0}, {first, 1}, {second, 1}, {inside, 1}});
   ASSERT_EQ(script.asked.size(), 1u);
-  EXPECT_EQ(script.asked[0], L"Are you sure to OVERWRITE\n\nFile:\n " + In(backup, "x.omf") +
-                                 L"\n\n With File:\n " + In(src / "2", "x.omf"));
+  EXPECT_EQ(script.asked[0], L"Are you sure to OVERWRITE\n\nFile:\n " +
+                                 (backup / "x.omf").wstring() + L"\n\n With File:\n " +
+                                 (src / "2" / "x.omf").wstring());
   EXPECT_TRUE(Logged(L"QEL::Backup::Skipping"));
-  EXPECT_TRUE(Logged(L"Backuped::" + In(src / "1", "x.omf")));
+  EXPECT_TRUE(Logged(L"Backuped::" + (src / "1" / "x.omf").wstring()));
   EXPECT_TRUE(Logged(L"QEL::Backup::Source and Target are equal"));
   EXPECT_EQ(ReadAll(src / "2" / "x.omf"), "same");
   EXPECT_EQ(first->attributes, 0u);
@@ -67,7 +64,7 @@ TEST_F(FileOpsTest, BackupMovesNothingItCannotCheck) {
       {{.identityFails = L"k.omf"}, false, L"QEL::Backup(GetFileInformationByHandle) : error 5"},
       {{.identityFails = L"x.omf"}, false, L"QEL::Backup(GetFileInformationByHandle) : error 5"},
       {{.noVolumeRoot = true}, false, L"QEL::Backup::Aborted::Can Not Create Path"},
-      {{}, true, L"QEL::Backup::Changed since the scan::" + In(src / "2", "x.omf")},
+      {{}, true, L"QEL::Backup::Changed since the scan::" + (src / "2" / "x.omf").wstring()},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.line);

@@ -130,7 +130,8 @@ protected:
                    bool readOnly = false) {
     fs::create_directories(file.parent_path());
     EXPECT_TRUE(WriteFileBytes(file, bytes.data(), bytes.size()));
-    if (readOnly) system.setAttributes(file.wstring().c_str(), platform::kAttributeReadOnly, nullptr);
+    if (readOnly)
+      system.setAttributes(file.wstring().c_str(), platform::kAttributeReadOnly, nullptr);
     media.emplace_back(file, bytes);
     return AddAlias(file, mediaId);
   }
@@ -170,7 +171,8 @@ protected:
   void ExpectNoMediaLost(const std::vector<fs::path> &folders) const {
     for (const auto &[file, bytes] : media) {
       bool kept = ReadAll(file) == bytes || Logged(L"Deleted::" + file.wstring());
-      for (const fs::path &folder : folders) kept = kept || ReadAll(folder / file.filename()) == bytes;
+      for (const fs::path &folder : folders)
+        kept = kept || ReadAll(folder / file.filename()) == bytes;
       EXPECT_TRUE(kept) << "media lost: " << file;
     }
   }

@@ -22,7 +22,7 @@ TEST(Paths, NameExtensionAndFolderOfAPath) {
   const struct {
     const wchar_t *path, *name, *extension, *folder;
   } cases[] = {
-      {L"a/b/c.omf", L"c.omf", L".omf", L"a/b"}, {L"a/b.d/c", L"c", L"", L"a/b.d"},
+      {L"a/b/c.omf", L"c.omf", L".omf", L"a/b"},  {L"a/b.d/c", L"c", L"", L"a/b.d"},
       {L"a/x.tar.gz", L"x.tar.gz", L".gz", L"a"}, {L"a/b.c d", L"b.c d", L"", L"a"}, // no blank
       {L"c.pmr", L"c.pmr", L".pmr", L""},
   };

@@ -27,7 +27,8 @@ TEST(TextCompare, IgnoringCaseTreatsLettersAlikeAndWithCaseKeepsSpellingsApart) 
       const wchar_t a[] = {L'n', x, 0}, b[] = {L'n', y, 0};
       const wint_t fx = std::towlower(static_cast<wint_t>(x)),
                    fy = std::towlower(static_cast<wint_t>(y));
-      EXPECT_EQ(fx == fy ? 0 : (fx < fy ? -1 : 1), platform::CompareNoCase(a, b)) << +x << " " << +y;
+      EXPECT_EQ(fx == fy ? 0 : (fx < fy ? -1 : 1), platform::CompareNoCase(a, b))
+          << +x << " " << +y;
     }
   }
 #endif
@@ -60,7 +61,8 @@ TEST(TextUtf8, MalformedInputBecomesReplacementCharacters) {
   char utf8[16];
   const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xD800), L'b', 0};
   platform::WideToUtf8(lone, utf8, sizeof utf8);
-  EXPECT_STREQ(utf8, "a\xEF\xBF\xBD" "b");
+  EXPECT_STREQ(utf8, "a\xEF\xBF\xBD"
+                     "b");
 }
 
 } // namespace

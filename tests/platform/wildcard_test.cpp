@@ -1,28 +1,32 @@
 // The Windows wildcard rules that every folder listing applies, the same on every system.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/platform.h"
 
 namespace {
 
 TEST(Wildcard, PatternsOfTheWalksSelectWhatWindowsSelects) {
   const struct {
-    const wchar_t *pattern, *name;
-    int matches;
+    const wchar_t *pattern;
+    std::vector<const wchar_t *> matching, other;
   } cases[] = {
-      // "*.??": an extension of at most two characters, or none (Avid's "MXF" and "1").
-      {L"*.??", L"1", 1}, {L"*.??", L"MXF", 1}, {L"*.??", L"OMFI MediaFiles", 1},
-      {L"*.??", L"a.b", 1}, {L"*.??", L"Disk.01", 1}, {L"*.??", L"x.y.zz", 1},
-      {L"*.??", L"Long.abc", 0}, {L"*.??", L"a.b.cde", 0},
-      // "*.pmr": the extension in any case, and nothing longer.
-      {L"*.pmr", L"msmFMID.pmr", 1}, {L"*.pmr", L"B.PMR", 1}, {L"*.pmr", L"a.b.pmr", 1},
-      {L"*.pmr", L"a.pmrx", 0}, {L"*.pmr", L"pmr", 0},
-      // "*.*": everything, with a dot or without.
-      {L"*.*", L"clip.omf", 1}, {L"*.*", L"README", 1}, {L"*.*", L".", 1},
+      // An extension of at most two characters, or none (Avid's "MXF" and "1").
+      {L"*.??",
+       {L"1", L"MXF", L"OMFI MediaFiles", L"a.b", L"Disk.01", L"x.y.zz"},
+       {L"Long.abc", L"a.b.cde"}},
+      // The extension in any case, and nothing longer.
+      {L"*.pmr", {L"msmFMID.pmr", L"B.PMR", L"a.b.pmr"}, {L"a.pmrx", L"pmr"}},
+      {L"*.*", {L"clip.omf", L"README", L"."}, {}}, // everything, with a dot or without
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(c.matches, platform::MatchesWildcard(c.name, c.pattern))
-        << testing::PrintToString(std::wstring(c.pattern) + L" " + c.name);
+  for (const auto &c : cases) {
+    for (int matches : {1, 0}) {
+      for (const wchar_t *name : matches ? c.matching : c.other)
+        EXPECT_EQ(matches, platform::MatchesWildcard(name, c.pattern))
+            << testing::PrintToString(std::wstring(c.pattern) + L" " + name);
+    }
+  }
 }
 
 } // namespace

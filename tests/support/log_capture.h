@@ -28,7 +28,8 @@ struct LogCapture {
       if (Current()) Current()->lines.push_back(text);
     };
     hooks.logError = [](const wchar_t *tag, uint32_t code) {
-      if (Current()) Current()->lines.push_back(std::wstring(tag) + L" : error " + std::to_wstring(code));
+      if (Current())
+        Current()->lines.push_back(std::wstring(tag) + L" : error " + std::to_wstring(code));
     };
     if (progressToo) {
       hooks.progressOverallPos = [](uint64_t pos) { Current()->overallPositions.push_back(pos); };

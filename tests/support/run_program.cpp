@@ -34,8 +34,8 @@ int Start(const std::filesystem::path &program, const std::vector<std::wstring> 
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE files[2];
   for (int i = 0; i < 2; ++i)
-    files[i] = CreateFileW((i == 0 ? out : err).wstring().c_str(), GENERIC_WRITE,
-                           FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    files[i] = CreateFileW((i == 0 ? out : err).wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                           &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
