@@ -8,6 +8,7 @@
 #include <emmintrin.h> // widening eight characters at once
 #endif
 
+#include "base/byte_order.h"
 #include "base/walk_helpers.h"
 #include "platform/platform.h"
 
@@ -43,45 +44,26 @@ bool MessageEndsWith(const PMRFile &f, const wchar_t *suffix) {
   return used >= n && std::wcscmp(f.message + used - n, suffix) == 0;
 }
 
-uint32_t LittleEndian32(const uint8_t *b) {
-  return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-         static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
-}
-
-uint32_t BigEndian32(const uint8_t *b) {
-  return static_cast<uint32_t>(b[3]) | static_cast<uint32_t>(b[2]) << 8 |
-         static_cast<uint32_t>(b[1]) << 16 | static_cast<uint32_t>(b[0]) << 24;
-}
-
-uint32_t Read(PMRFile &f, void *to, uint32_t count) {
-  return f.reader.Read(to, count);
-}
-
-uint64_t Tell(PMRFile &f) {
-  return f.reader.Tell();
-}
-
-void SeekTo(PMRFile &f, uint64_t offset) {
-  f.reader.Seek(static_cast<int64_t>(offset), SEEK_FROM_START);
+uint16_t Length16(const uint8_t *b, uint32_t bigEndian) {
+  return bigEndian ? ReadBig16(b) : ReadLittle16(b);
 }
 
 // A header word in the file's byte order; 0 when the file ends first.
 uint32_t ReadWord(PMRFile &f) {
   uint8_t b[4] = {};
   f.reader.Read(b, 4);
-  return f.bigEndian ? BigEndian32(b) : LittleEndian32(b);
+  return f.bigEndian ? SwapBytes32(ReadLittle32(b)) : ReadLittle32(b);
 }
 
 int ReadLength(PMRFile &f, uint16_t *length) {
   uint8_t b[2];
-  if (Read(f, b, 2) != 2) return 0;
-  *length = f.bigEndian ? static_cast<uint16_t>(b[0] << 8 | b[1])
-                        : static_cast<uint16_t>(b[1] << 8 | b[0]);
+  if (f.reader.Read(b, 2) != 2) return 0;
+  *length = Length16(b, f.bigEndian);
   return 1;
 }
 
 int ReadBytes(PMRFile &f, void *to, uint32_t count) {
-  return Read(f, to, count) == count;
+  return f.reader.Read(to, count) == count;
 }
 
 // Entries are taken from a window of the file's bytes when one can be had: one system read
@@ -190,11 +172,6 @@ inline bool EntryValid(const char *name, uint32_t nameLength, const char *projec
   return PrintableText(name, nameLength) && PrintableText(project, projectLength);
 }
 
-uint16_t Length16(const uint8_t *b, uint32_t bigEndian) {
-  return bigEndian ? static_cast<uint16_t>(b[0] << 8 | b[1])
-                   : static_cast<uint16_t>(b[1] << 8 | b[0]);
-}
-
 // Where the fields of a valid entry lie: in the window, or in the work entry.
 struct EntryView {
   const char *name;
@@ -264,7 +241,7 @@ Attempt ReadEntry(PMRFile &f, EntryView &view) {
 // low half first, each half little-endian whatever the file's byte order.
 inline MobKey KeyFromIdentifier(const uint8_t *id, uint32_t idWordCount) {
   const uint8_t *at = id + (idWordCount == 8 ? 16 : 0);
-  return MobKey{LittleEndian32(at), LittleEndian32(at + 4)};
+  return MobKey{ReadLittle32(at), ReadLittle32(at + 4)};
 }
 
 // Eight bytes widened to eight characters of the same codes.
@@ -323,7 +300,7 @@ int NextEntryThroughReader(PMRFile &f, PMRIndexEntry *entry, int report, bool re
     EntryView view;
     Attempt attempt = ReadEntry(f, view);
     if (attempt == Attempt::Valid) {
-      SeekTo(f, Tell(f) + 4); // the trailer
+      f.reader.Seek(4, SEEK_FROM_CURRENT); // the trailer
       if (entry != nullptr) FillEntry(view, f.idWordCount, *entry);
       return 1;
     }
@@ -331,7 +308,7 @@ int NextEntryThroughReader(PMRFile &f, PMRIndexEntry *entry, int report, bool re
     if (attempt == Attempt::BadLength) f.invalidSeen = 1;
     f.recordStart += 1;
     if (f.recordStart >= f.end) return Finish(f, report);
-    SeekTo(f, f.recordStart);
+    f.reader.Seek(static_cast<int64_t>(f.recordStart), SEEK_FROM_START);
     resynchronising = true;
   }
 }
@@ -421,7 +398,7 @@ int PMRFile::NextEntry(PMRIndexEntry *entry, int report) {
   // The work entry is not cleared per attempt: every field that is looked at was written by
   // the attempt, each text with its terminator.
   if (windowed) return NextEntryInWindow(*this, entry, report);
-  recordStart = Tell(*this);
+  recordStart = reader.Tell();
   if (recordStart >= end) return Finish(*this, report);
   return NextEntryThroughReader(*this, entry, report, false);
 }
