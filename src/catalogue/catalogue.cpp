@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include <cstring>
 #include <new>
 
 #include "platform/platform.h"
@@ -26,6 +27,20 @@ bool RecordEqual(const MediaRecord *key, const MediaRecord *stored) {
 void RecordCopy(MediaRecord *destination, const MediaRecord *source) {
   CopyOrZeroElement(destination, source);
   destination->self = destination;
+}
+// A released record reads as empty. Its texts are cut at their first character only: a node
+// is always written whole when it is reused (RecordCopy), so the rest of a text is never read,
+// and zeroing every record of several kilobytes whole took a tenth of a reload.
+void RecordRelease(MediaRecord *record) {
+  record->linked = 0;
+  record->folder[0] = record->fileName[0] = record->project[0] = 0;
+  record->nameInBin[0] = record->source[0] = 0;
+  record->self = nullptr;
+  record->size = record->created = 0;
+  record->attributes = record->clipUsage = record->compressionId = record->unitSize = 0;
+  record->clipMobKey = record->mediaId = MobKey{};
+  std::memset(record->mediaType, 0, sizeof record->mediaType);
+  std::memset(record->formatCode, 0, sizeof record->formatCode);
 }
 
 // Both indexes hold record addresses.
@@ -56,7 +71,7 @@ bool ProjectEqual(MediaRecord *const *key, MediaRecord *const *stored) {
 Catalogue::Catalogue()
     : databases(kDatabaseGrowth, DatabaseLess, DatabaseEqual, ZeroFillElement<DatabaseEntry>,
                 CopyOrZeroElement<DatabaseEntry>),
-      records(kRecordGrowth, RecordLess, RecordEqual, ZeroFillElement<MediaRecord>, RecordCopy),
+      records(kRecordGrowth, RecordLess, RecordEqual, RecordRelease, RecordCopy),
       mediaIdIndex(kRecordGrowth, MediaIdLess, MediaIdEqual, AddressRelease, AddressCopy),
       projectIndex(kRecordGrowth, ProjectLess, ProjectEqual, AddressRelease, AddressCopy),
       projectTable(nullptr), entriesCounted(0), uniqueItems(0), totalItems(0), projectsCount(0),
