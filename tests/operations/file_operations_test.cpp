@@ -1,7 +1,6 @@
 // F5, F6, F8 and the duplicate finder's "Backup Duplicates" reach the core's runs (whose rules
 // are tested natively, tests/fileops) with the selection or the finder's rows, the questions
 // of dialog 105, the progress window and the rows shown again.
-#include <filesystem>
 #include <fstream>
 
 #include "catalogue/database_discovery.h"
@@ -12,7 +11,6 @@
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "support/gui_harness.h"
-#include "support/scratch_dir.h"
 #include "window_services/test_seams.h"
 
 namespace {
@@ -29,11 +27,9 @@ std::string ReadAll(const fs::path &file) {
 // The same folder through Wine's drive for the Unix root (Z:), or empty where there is none.
 std::wstring ThroughZ(const fs::path &onC) {
   const wchar_t *prefix = _wgetenv(L"WINEPREFIX");
-  if (prefix == nullptr) return L"";
-  std::wstring path = prefix + (L"/drive_c" + onC.wstring().substr(2));
-  path.insert(0, L"Z:");
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return fs::exists(path) ? path : L"";
+  fs::path path =
+      std::wstring(L"Z:") + (prefix ? prefix : L"?") + L"/drive_c" + onC.wstring().substr(2);
+  return fs::exists(path.make_preferred()) ? path.wstring() : L"";
 }
 
 std::wstring g_targetFolder; // the folder browser's answer
@@ -79,7 +75,6 @@ protected:
     ShowWindow(finder, SW_SHOWNA);
   }
 
-  ScratchDir scratch;
   fs::path source;
   FolderBrowser previousBrowser = nullptr;
   HWND finder = nullptr;

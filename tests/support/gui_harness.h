@@ -1,8 +1,8 @@
 // Drives the program's real windows in-process for the GUI suites: the shell started once as
 // the program starts it, messages pumped, keys and clicks, controls read back, records in the
 // Files list, drops as the desktop hands them over, questions answered from a helper thread.
-// What calls the window code is inline: the test executables link the window libraries
-// before the support library. Windows build only.
+// Header only: the test executables link the window libraries before the support library.
+// Windows build only.
 #pragma once
 
 #ifdef _WIN32
@@ -24,6 +24,7 @@
 #include "catalogue/catalogue.h"
 #include "shell/main_window.h"
 #include "support/log_capture.h"
+#include "support/scratch_dir.h"
 #include "views/files_list.h"
 #include "views/view_state.h"
 #include "window_services/shell_state.h"
@@ -64,13 +65,58 @@ inline void Click(HWND button) { // BM_CLICK: the button sends WM_COMMAND to its
   Pump();
 }
 
-std::wstring Text(HWND window);
-std::vector<std::wstring> ListBoxLines(HWND listBox);
-std::wstring TreeItemText(HWND tree, HTREEITEM item);
-std::vector<std::wstring> TreeRootTexts(HWND tree);
-std::wstring ListViewText(HWND list, int row, int column);
-// A visible dialog or message box of this process whose title or controls' texts hold needle.
-HWND FindDialog(const std::wstring &needle = L"");
+inline std::wstring Text(HWND window) {
+  wchar_t text[2048];
+  GetWindowTextW(window, text, 2048);
+  return text;
+}
+
+inline std::vector<std::wstring> ListBoxLines(HWND listBox) {
+  std::vector<std::wstring> lines;
+  for (LRESULT i = 0, n = SendMessageW(listBox, LB_GETCOUNT, 0, 0); i < n; ++i) {
+    std::wstring line(static_cast<size_t>(SendMessageW(listBox, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    line.resize(SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data())));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+inline std::wstring TreeItemText(HWND tree, HTREEITEM item) {
+  wchar_t text[512] = {};
+  TVITEMW tv{TVIF_TEXT, item, 0, 0, text, 512, 0, 0, 0, 0};
+  TreeView_GetItem(tree, &tv);
+  return text;
+}
+
+inline std::vector<std::wstring> TreeRootTexts(HWND tree) {
+  std::vector<std::wstring> texts;
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
+    texts.push_back(TreeItemText(tree, item));
+  return texts;
+}
+
+inline std::wstring ListViewText(HWND list, int row, int column) {
+  wchar_t text[512] = {};
+  ListView_GetItemText(list, row, column, text, 512);
+  return text;
+}
+
+// A visible dialog or message box of this process whose title or controls' texts hold needle;
+// those texts, one per line, in texts when asked.
+inline HWND FindDialog(const std::wstring &needle = L"", std::wstring *texts = nullptr) {
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(w, &process);
+    std::wstring all = Text(w) + L"\n";
+    for (HWND c = GetWindow(w, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+      all += Text(c) + L"\n";
+    if (process != GetCurrentProcessId() || !IsWindowVisible(w) || all.find(needle) == all.npos)
+      continue;
+    if (texts != nullptr) *texts = all;
+    return w;
+  }
+  return nullptr;
+}
 
 // Answers the dialogs whose texts hold needle, one after the other, with these buttons;
 // whileOpen runs first while each is open. Dialogs beyond the list get Cancel, so a faulty
@@ -78,23 +124,43 @@ HWND FindDialog(const std::wstring &needle = L"");
 // Finish stops and returns every answered dialog's texts.
 struct Answers {
   explicit Answers(std::vector<int> buttons, std::function<void()> whileOpen = {},
-                   std::wstring needle = L"");
+                   std::wstring needle = L"")
+      : buttons(std::move(buttons)), whileOpen(std::move(whileOpen)), needle(std::move(needle)) {}
   ~Answers() { Finish(); }
-  const std::vector<std::wstring> &Finish();
+
+  const std::vector<std::wstring> &Finish() {
+    stop = true;
+    // The helper reads window texts, which are messages sent to this thread: take them.
+    for (MSG msg; !ended;)
+      if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE) != WAIT_TIMEOUT)
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    if (thread.joinable()) thread.join();
+    return texts;
+  }
 
   std::vector<int> buttons;
   std::function<void()> whileOpen;
   std::wstring needle;
   std::vector<std::wstring> texts;
   std::atomic<bool> stop{false}, ended{false};
-  std::thread thread;
+  std::thread thread{[this] {
+    for (HWND answered = nullptr; !stop; Sleep(10)) {
+      std::wstring shown;
+      HWND dialog = FindDialog(needle, &shown);
+      if (dialog == nullptr || dialog == answered) continue; // the answer is on its way
+      answered = dialog;
+      texts.push_back(shown);
+      bool listed = texts.size() <= buttons.size();
+      if (listed && whileOpen) whileOpen();
+      int button = listed ? buttons[texts.size() - 1] : IDCANCEL;
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    }
+    ended = true;
+  }};
 };
 
 } // namespace gui
-
-inline HWND ConsoleListBox() { // the console's log lines
-  return FindWindowExW(g_shell.console, nullptr, L"ListBox", nullptr);
-}
 
 // The program's shell, started once per process as the program starts it.
 inline HWND StartedShell() {
@@ -178,7 +244,7 @@ inline void Drop(HWND view, const std::vector<std::wstring> &paths) {
 }
 
 // Every test starts with the shell up, an empty catalogue, empty views, "Show only existing
-// files" checked, and the log captured.
+// files" checked, the log captured and a scratch folder for the files it writes.
 class ShellTest : public testing::Test {
 protected:
   void SetUp() override {
@@ -205,5 +271,6 @@ protected:
   }
   HWND main = nullptr;
   std::optional<LogCapture> log;
+  ScratchDir scratch;
 };
 #endif

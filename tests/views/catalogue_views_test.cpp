@@ -1,24 +1,18 @@
 // End to end through real messages: media folders dropped on the Bases tree, scanned, and
-// their projects selected and listed; the drops, selections and key presses that went wrong once.
+// their projects selected and listed; the drops, selections and key presses that went wrong
+// once; the Files list over records in memory, its sorts and the byte sums of the status line
+// (the column texts come from the core's formatters).
 #include "catalogue/database_discovery.h"
-#include "support/media_folders.h"
+#include "catalogue/media_linking.h"
 #include "support/gui_harness.h"
-#include "support/scratch_dir.h"
+#include "support/media_folders.h"
 #include "views/bases_tree.h"
 #include "views/projects_list.h"
+#include "window_services/window_helpers.h"
 
 namespace {
 
 using Names = std::vector<std::wstring>;
-
-// The check marks of the Bases tree's root items.
-std::vector<UINT> TreeChecks() {
-  std::vector<UINT> marks;
-  HWND tree = g_shell.basesTree;
-  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
-    marks.push_back(TreeView_GetCheckState(tree, item));
-  return marks;
-}
 
 class CatalogueViewsTest : public ShellTest {
 protected:
@@ -42,7 +36,6 @@ protected:
   // two-character extension, so a walk from the scratch folder would find nothing.
   void DropFolders() { Drop(g_shell.basesTree, {first.wstring(), second.wstring()}); }
 
-  ScratchDir scratch;
   std::filesystem::path first, second;
 };
 
@@ -50,27 +43,27 @@ TEST_F(CatalogueViewsTest, DroppedFolderListsDatabasesAndUncheckedOnesStayOutOfT
   DropFolders();
   const std::wstring firstIndex = (first / "First.pmr").wstring();
   const std::wstring secondIndex = (second / "Second.pmr").wstring();
-  EXPECT_EQ(gui::TreeRootTexts(g_shell.basesTree), (Names{firstIndex, secondIndex}));
-  EXPECT_EQ(TreeChecks(), (std::vector<UINT>{1, 1}));
   HWND tree = g_shell.basesTree;
-  TreeView_SetCheckState(tree, TreeView_GetNextSibling(tree, TreeView_GetRoot(tree)), FALSE);
+  auto secondItem = [tree] { return TreeView_GetNextSibling(tree, TreeView_GetRoot(tree)); };
+  EXPECT_EQ(gui::TreeRootTexts(tree), (Names{firstIndex, secondIndex}));
+  EXPECT_EQ(TreeView_GetCheckState(tree, secondItem()), 1u) << "checked when listed";
+  TreeView_SetCheckState(tree, secondItem(), FALSE);
   gui::Click(g_shell.scanButton);
   EXPECT_EQ(ListColumn(g_shell.projectsList), (Names{L"Alpha", L"Beta"}));
-  EXPECT_EQ(gui::Text(g_shell.infoLabel).rfind(L"Projects count:\t2\nTotal Items:\t4\n", 0), 0u)
-      << gui::Text(g_shell.infoLabel);
+  EXPECT_EQ(gui::Text(g_shell.infoLabel).rfind(L"Projects count:\t2\nTotal Items:\t4\n", 0), 0u);
   ClickRow(g_shell.projectsList, 0);
   EXPECT_TRUE(gui::PumpUntil([] { return RowCount(g_shell.filesList) == 2; })) << "Alpha's rows";
 
   // The mark survives a later drop, which stores the marks before it rebuilds the tree.
-  Drop(g_shell.basesTree, {secondIndex});
-  EXPECT_EQ(TreeChecks(), (std::vector<UINT>{1, 0}));
+  Drop(tree, {secondIndex});
+  EXPECT_EQ(TreeView_GetCheckState(tree, secondItem()), 0u);
 
   // Index files by name: "pmr" or "PMR" only; the last dropped item is taken first; a path
   // longer than the drop buffer is skipped rather than cut short (its first 258 characters
   // would end in "pmr").
   std::wstring longPath = L"C:\\" + std::wstring(251, L'x') + L".pmr" + std::wstring(20, L'y');
-  Drop(g_shell.basesTree, {L"C:\\q\\c.Pmr", L"C:\\q\\b.PMR", L"C:\\q\\a.pmr", longPath});
-  EXPECT_EQ(gui::TreeRootTexts(g_shell.basesTree),
+  Drop(tree, {L"C:\\q\\c.Pmr", L"C:\\q\\b.PMR", L"C:\\q\\a.pmr", longPath});
+  EXPECT_EQ(gui::TreeRootTexts(tree),
             (Names{L"C:\\q\\a.pmr", L"C:\\q\\b.PMR", firstIndex, secondIndex}));
   EXPECT_EQ(Logged(L"QEL::Drop::Skipping"), 1u);
 }
@@ -130,6 +123,64 @@ TEST_F(CatalogueViewsTest, MarqueeSelectionIsListedWhenTheDragEnds) {
   SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(from.x + 40, (top.top + top.bottom) / 2));
   EXPECT_TRUE(gui::PumpUntil([] { return RowCount(g_shell.filesList) == 6; }))
       << "3 projects' rows";
+}
+
+// Waits until the status line reads the short size text of bytes, then rest.
+bool StatusIs(uint64_t bytes, const std::wstring &rest) {
+  wchar_t size[60];
+  const std::wstring text = FormatByteSize(size, 60, bytes) + rest;
+  MarkStatusDirty();
+  return gui::PumpUntil([&] { return gui::Text(g_shell.statusLine) == text; }, 3000);
+}
+
+TEST_F(ShellTest, FilesListFollowsTheProjectsSortsAndSumsTheSelection) {
+  Store(Record(L"a1.omf", L"Alpha", 20));
+  Store(Record(L"a2.omf", L"Alpha", 100));
+  Store(Record(L"B1.omf", L"Beta", 3));
+  MediaRecord *gone = Store(Record(L"gone.omf", L"Beta", 0, 0)); // its file is not on disk
+  Link();
+  FillProjectsList();
+  HWND files = g_shell.filesList, projects = g_shell.projectsList;
+  ClickRow(projects, 0);
+  ClickRow(projects, 1, MK_CONTROL); // Beta has the focus
+  ASSERT_TRUE(gui::PumpUntil([&] { return RowCount(files) == 3; })) << "gone.omf listed";
+  // Ctrl+Space twice on Beta within one tick of the refresh timer: its rows, waiting to be
+  // removed, are still listed when it is selected again, and stay listed once.
+  gui::PressKey(projects, VK_SPACE, true, 2);
+  ASSERT_TRUE(ListView_GetItemState(projects, 1, LVIS_SELECTED));
+  gui::Pump(400); // two ticks
+  EXPECT_EQ(RowCount(files), 3);
+  EXPECT_TRUE(StatusIs(123, L" in 3 items"));
+  ClickHeader(files, 0); // by name, whatever the case
+  EXPECT_EQ(ListColumn(files), (Names{L"a1.omf", L"a2.omf", L"B1.omf"}));
+  ClickHeader(files, 2); // largest first
+  EXPECT_EQ(ListColumn(files), (Names{L"a2.omf", L"a1.omf", L"B1.omf"}));
+
+  Select(files, 0);
+  EXPECT_TRUE(StatusIs(100, L" in 1 selected items"));
+  SetFocus(files); // Ctrl+A and Ctrl+I reach the focused list through the accelerator table
+  gui::PressKey(files, 'A', true);
+  EXPECT_TRUE(StatusIs(123, L" in 3 selected items"));
+  Select(files, 1, false);
+  gui::PressKey(files, 'I', true);
+  EXPECT_EQ(g_views.selectedBytes, 20u) << "a1.omf alone selected";
+  // A selected row that leaves the list takes its size out of the selection and the sum.
+  RemoveRecordFromFilesList(FilesListRecord(1));
+  EXPECT_TRUE(StatusIs(103, L" in 2 items"));
+  // With the box unchecked a file not on disk is listed; selected, it weighs nothing.
+  SendMessageW(g_shell.existingCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+  AddRecordToFilesList(gone);
+  Names shown = ListColumn(files);
+  int row = static_cast<int>(std::find(shown.begin(), shown.end(), L"gone.omf") - shown.begin());
+  EXPECT_EQ(gui::ListViewText(files, row, 2), L"Not Exist");
+  Select(files, row);
+  EXPECT_TRUE(StatusIs(103, L" in 3 items"));
+  Select(projects, 1, false); // Beta's rows go, Alpha's stay
+  EXPECT_TRUE(gui::PumpUntil([&] { return ListColumn(files) == Names{L"a2.omf"}; }));
+  EXPECT_EQ(g_views.listedBytes, 100u);
+  wchar_t tiny[2] = {L'x', L'x'}; // too small for a size text: empty, never the old contents
+  FormatByteSize(tiny, 2, 1536);
+  EXPECT_EQ(tiny[0], 0);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
-// The progress window on its own thread: 64-bit totals on 16-bit bars, the percentage and time
-// texts, and the cancel question asked by its button or by a key pressed in it.
+// The debug console and the progress window on their own threads, reached as the program
+// reaches them: the console through the main window's accelerators, the progress window
+// through the core's hooks.
 #include "platform/platform.h"
 #include "support/gui_harness.h"
+#include "window_services/console_window.h"
 #include "window_services/progress.h"
 #include "window_services/progress_window.h"
 #include "window_services/window_context.h"
@@ -9,6 +11,42 @@
 namespace {
 
 constexpr wchar_t kQuestion[] = L"Do you want to cancel current task?";
+
+// The banner, error lines, hiding that keeps the log, and Ctrl+6, which shows the console
+// when it reaches the main window and not when a button has the key.
+TEST(ConsoleWindow, KeepsEveryLineOnItsOwnThreadWhileHidden) {
+  ASSERT_TRUE(IsWindow(StartedShell()));
+  HWND console = g_shell.console, lines = FindWindowExW(console, nullptr, L"ListBox", nullptr);
+  EXPECT_NE(GetWindowThreadProcessId(console, nullptr), GetCurrentThreadId());
+  gui::Pump(100);
+  EXPECT_EQ(gui::ListBoxLines(lines).at(0), gui::Text(g_shell.mainWindow)) << "banner";
+  wchar_t text[512]; // error lines carry the tag, the code and the system's text
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 2, 0x400,
+                 text, 512, nullptr);
+  const size_t before = gui::ListBoxLines(lines).size();
+  platform::LogError(L"QEL::DeleteFile", 2);
+  platform::LogError(L"QEL::Copy::CopyFileEx", 0); // code 0 adds nothing
+  std::vector<std::wstring> shown = gui::ListBoxLines(lines);
+  ASSERT_EQ(shown.size(), before + 1);
+  EXPECT_EQ(shown.back(), std::wstring(L"QEL::DeleteFile : error 2: ") + text);
+
+  platform::LogShow();
+  SendMessageW(console, WM_CLOSE, 0, 0); // hides it only
+  EXPECT_TRUE(IsWindow(console));
+  EXPECT_FALSE(IsWindowVisible(console));
+  gui::PressKey(g_shell.basesTree, VK_F5);
+  EXPECT_EQ(gui::FindDialog(), nullptr) << "F5 on the tree starts nothing";
+  gui::PressKey(g_shell.scanButton, '6', true);
+  EXPECT_FALSE(IsWindowVisible(console));
+  gui::PressKey(g_shell.mainWindow, '6', true);
+  EXPECT_TRUE(IsWindowVisible(console));
+  EXPECT_EQ(gui::ListBoxLines(lines), shown);
+  const ConsoleWindow &context = *ContextOf<ConsoleWindow>(console);
+  gui::Click(context.hideButton);
+  EXPECT_FALSE(IsWindowVisible(console));
+  gui::Click(context.clearButton);
+  EXPECT_TRUE(gui::ListBoxLines(lines).empty());
+}
 
 TEST(ProgressWindow, TotalsScaledToSixteenBitsTimesFitAndCancelAskedByItsButtonOrAKey) {
   ASSERT_TRUE(IsWindow(StartedShell()));
