@@ -92,7 +92,7 @@ TEST_F(OperationsTest, EachKeyRunsItsOperationOverTheSelection) {
   fs::create_directories(g_targetFolder);
   Command(CMD_MOVE);
   EXPECT_EQ(ReadAll(scratch.path / "moved" / "a.omf"), "new a");
-  EXPECT_EQ(gui::ListViewText(g_shell.filesList, 0, 2), L"Not Exist") << "the row drawn again";
+  EXPECT_EQ(ListColumn(g_shell.filesList, 2).at(0), L"Not Exist") << "the row drawn again";
 
   ClearFilesList();
   AddFile(source / "b.omf", "b", 0, true);
@@ -163,15 +163,16 @@ TEST_F(OperationsTest, DriveReachedByTwoPathsKeepsEveryKeepersFile) {
   LoadAll();
   OpenFinder();
   HWND list = DuplicatesList(finder);
-  auto cell = [&](int row, int column) { return gui::ListViewText(list, row, column); };
+  const Names folders = ListColumn(list, 3), names = ListColumn(list, 1);
   for (int row = 0; row < RowCount(list); ++row)
-    if (cell(row, 3).starts_with(L"Z:")) ListView_SetCheckState(list, row, FALSE);
+    if (folders[row].starts_with(L"Z:")) ListView_SetCheckState(list, row, FALSE);
   gui::Answers answers({kAnswerYesToAll}, {}, L"Are you sure");
   gui::Click(GetDlgItem(finder, IDC_BACKUP_DUPLICATES));
   answers.Finish();
   EXPECT_GT(Logged(L"QEL::Backup::Same file as the kept copy::"), 0u);
+  const Names sizes = ListColumn(list, 4);
   for (int row = 0; row < RowCount(list); ++row)
-    EXPECT_NE(cell(row, 4), L"Not Exist") << "moved: " << fs::path(cell(row, 3)) / cell(row, 1);
+    EXPECT_NE(sizes[row], L"Not Exist") << "moved: " << fs::path(folders[row]) / names[row];
 }
 
 } // namespace

@@ -94,12 +94,6 @@ inline std::vector<std::wstring> TreeRootTexts(HWND tree) {
   return texts;
 }
 
-inline std::wstring ListViewText(HWND list, int row, int column) {
-  wchar_t text[512] = {};
-  ListView_GetItemText(list, row, column, text, 512);
-  return text;
-}
-
 // A visible dialog or message box of this process whose title or controls' texts hold needle;
 // those texts, one per line, in texts when asked.
 inline HWND FindDialog(const std::wstring &needle = L"", std::wstring *texts = nullptr) {
@@ -186,8 +180,12 @@ inline int RowCount(HWND list) {
 
 // One column's texts, top to bottom (the file names of the Files list by default).
 inline std::vector<std::wstring> ListColumn(HWND list, int column = 0) {
-  std::vector<std::wstring> texts;
-  for (int i = 0; i < RowCount(list); ++i) texts.push_back(gui::ListViewText(list, i, column));
+  std::vector<std::wstring> texts(RowCount(list));
+  wchar_t text[512];
+  for (int i = 0; i < RowCount(list); ++i) {
+    ListView_GetItemText(list, i, column, text, 512);
+    texts[i] = text;
+  }
   return texts;
 }
 

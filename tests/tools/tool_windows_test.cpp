@@ -86,9 +86,7 @@ TEST_F(ShellTest, ApplyMapsAndRemapsOnlyWhatIsChecked) {
     std::filesystem::create_directory(scratch.File(name));
   const std::wstring base = scratch.path.wstring();
   auto in = [&](const wchar_t *name) { return base + L"\\" + name; };
-  auto item = [&](wchar_t letter, const wchar_t *name) {
-    return std::wstring(1, letter) + L": [" + in(name) + L"]";
-  };
+  const std::wstring gammaOnQ = L"Q: [" + in(L"gamma") + L"]"; // its item in the drives tree
   std::wstring expected; // the first two free letters from E: on
   for (wchar_t letter = L'E'; letter <= L'Z' && expected.size() < 2; ++letter)
     if (Target(letter).empty() && letter != L'Q') expected += letter;
@@ -97,7 +95,7 @@ TEST_F(ShellTest, ApplyMapsAndRemapsOnlyWhatIsChecked) {
   ASSERT_TRUE(IsWindow(g_shell.mountTool));
   const MountTool &tool = *ContextOf<MountTool>(g_shell.mountTool);
   SetWindowTextW(tool.baseEdit, base.c_str()); // lists the folders on the way
-  EXPECT_EQ(gui::TreeRootTexts(tool.drivesTree), Names{item(L'Q', L"gamma")});
+  EXPECT_EQ(gui::TreeRootTexts(tool.drivesTree), Names{gammaOnQ});
   EXPECT_TRUE(Check(tool.foldersTree, L"gamma"));
   Check(tool.foldersTree, L"alpha", TRUE);
   Check(tool.foldersTree, L"beta", TRUE);
@@ -108,7 +106,7 @@ TEST_F(ShellTest, ApplyMapsAndRemapsOnlyWhatIsChecked) {
   EXPECT_EQ(targets, (Names{L"\\??\\" + in(L"alpha"), L"\\??\\" + in(L"beta")}));
   EXPECT_EQ(Mappings(), expected + L"Q");
 
-  Check(tool.drivesTree, item(L'Q', L"gamma"), FALSE);
+  Check(tool.drivesTree, gammaOnQ, FALSE);
   gui::Click(tool.applyButton);
   EXPECT_EQ(Mappings(), expected) << "gamma's mapping removed and not made again";
   EXPECT_FALSE(Check(tool.foldersTree, L"gamma", TRUE));

@@ -28,17 +28,15 @@ protected:
     ASSERT_TRUE(WriteMediaFolder(second, "Second.pmr",
                                  {Media("g1.omf", "Gamma", 8), Media("g2.omf", "Gamma", 9),
                                   Media("d1.omf", "Delta", 6), Media("d2.omf", "Delta", 7)}));
+    // The media folders themselves: Wine's wildcard "*.??" takes no sub-folder without a
+    // two-character extension, so a walk from the scratch folder would find nothing.
+    Drop(g_shell.basesTree, {first.wstring(), second.wstring()});
   }
-
-  // The media folders themselves: Wine's wildcard "*.??" takes no sub-folder without a
-  // two-character extension, so a walk from the scratch folder would find nothing.
-  void DropFolders() { Drop(g_shell.basesTree, {first.wstring(), second.wstring()}); }
 
   std::filesystem::path first, second;
 };
 
 TEST_F(CatalogueViewsTest, DroppedFolderListsDatabasesAndUncheckedOnesStayOutOfTheScan) {
-  DropFolders();
   const std::wstring firstIndex = (first / "First.pmr").wstring();
   const std::wstring secondIndex = (second / "Second.pmr").wstring();
   HWND tree = g_shell.basesTree;
@@ -71,7 +69,6 @@ TEST_F(CatalogueViewsTest, DroppedFolderListsDatabasesAndUncheckedOnesStayOutOfT
 // has ended: the drop waits and is taken afterwards, the tick leaves the views alone, the
 // second Scan is refused.
 TEST_F(CatalogueViewsTest, WorkQueuedDuringAScanWaitsForItsEnd) {
-  DropFolders();
   const std::filesystem::path loose = scratch.path / "loose.omf";
   ASSERT_TRUE(WriteFileBytes(loose, BuildMediaFile(Media("", "Loose Project", 40).plan)));
   SetWindowTextW(g_shell.statusLine, L"before the scan");
@@ -103,7 +100,6 @@ TEST_F(CatalogueViewsTest, WorkQueuedDuringAScanWaitsForItsEnd) {
 }
 
 TEST_F(CatalogueViewsTest, MarqueeSelectionIsListedWhenTheDragEnds) {
-  DropFolders();
   gui::Click(g_shell.scanButton);
   HWND list = g_shell.projectsList;
   RECT last{}, top{}; // left 0: LVIR_BOUNDS, the whole row
