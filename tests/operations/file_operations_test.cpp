@@ -72,6 +72,9 @@ protected:
     ASSERT_NE(DuplicatesList(finder), nullptr);
     ShowWindow(finder, SW_SHOWNA);
   }
+  const std::function<void()> backup = [this] {
+    gui::Click(GetDlgItem(finder, IDC_BACKUP_DUPLICATES));
+  };
 
   fs::path source;
   FolderBrowser previousBrowser = nullptr;
@@ -82,10 +85,8 @@ TEST_F(OperationsTest, EachKeyRunsItsOperationOverTheSelection) {
   const fs::path target = fs::path(g_targetFolder) / "a.omf";
   AddFile(source / "a.omf", "new a", 0, true);
   ASSERT_TRUE(WriteFileBytes(target, "old", 3));
-  gui::Answers copy({kAnswerYes});
-  Command(CMD_COPY);
-  EXPECT_NE(copy.Finish().at(0).find(L"OVERWRITE\n\nFile:\n " + target.wstring()),
-            std::wstring::npos);
+  const Names asked = gui::Answer({kAnswerYes}, [] { Command(CMD_COPY); });
+  EXPECT_NE(asked.at(0).find(L"OVERWRITE\n\nFile:\n " + target.wstring()), std::wstring::npos);
   EXPECT_EQ(ReadAll(target), "new a");
 
   g_targetFolder = (scratch.path / "moved").wstring();
@@ -96,9 +97,7 @@ TEST_F(OperationsTest, EachKeyRunsItsOperationOverTheSelection) {
 
   ClearFilesList();
   AddFile(source / "b.omf", "b", 0, true);
-  gui::Answers remove({kAnswerYes});
-  Command(CMD_DELETE);
-  EXPECT_EQ(remove.Finish().size(), 1u);
+  EXPECT_EQ(gui::Answer({kAnswerYes}, [] { Command(CMD_DELETE); }).size(), 1u);
   EXPECT_FALSE(fs::exists(source / "b.omf"));
 }
 
@@ -107,11 +106,9 @@ TEST_F(OperationsTest, KeyPressedDuringTheRunAsksToStop) {
   AddFile(source / "b.omf", "b", 0, true);
   // A key pressed while the run works is found by the run before its next row.
   PostMessageW(main, WM_KEYDOWN, VK_SPACE, 0);
-  gui::Answers answers({IDYES});
-  Command(CMD_DELETE);
-  EXPECT_NE(answers.Finish().at(0).find(L"Do you want to cancel current task?"),
-            std::wstring::npos);
-  EXPECT_EQ(answers.Finish().size(), 1u);
+  const Names asked = gui::Answer({IDYES}, [] { Command(CMD_DELETE); });
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_NE(asked[0].find(L"Do you want to cancel current task?"), std::wstring::npos);
   EXPECT_EQ(log->lines.size(), 1u) << "only the run's first line";
   EXPECT_TRUE(fs::exists(source / "a.omf"));
   EXPECT_TRUE(IsWindowVisible(main)) << "the main window comes back";
@@ -130,17 +127,13 @@ TEST_F(OperationsTest, NoSecondBackupNorCloseWhileTheFirstAsks) {
   for (const char *name : {"k.omf", "x.omf"}) // whichever is checked meets an earlier backup
     ASSERT_TRUE(WriteFileBytes(kBackupFolder / name, "earlier", 7));
   bool finderEnabled = true;
-  gui::Answers answers(
-      {kAnswerSkipFile},
-      [&] {
-        finderEnabled = IsWindowEnabled(finder);
-        PostMessageW(finder, WM_COMMAND, MAKEWPARAM(IDC_BACKUP_DUPLICATES, BN_CLICKED), 0);
-        PostMessageW(finder, WM_CLOSE, 0, 0);
-        Sleep(300); // handled by the question's own message loop
-      },
-      L"Are you sure");
-  gui::Click(GetDlgItem(finder, IDC_BACKUP_DUPLICATES));
-  EXPECT_EQ(answers.Finish().size(), 1u) << "a second backup asked";
+  const Names asked = gui::Answer({kAnswerSkipFile}, backup, L"Are you sure", [&] {
+    finderEnabled = IsWindowEnabled(finder);
+    PostMessageW(finder, WM_COMMAND, MAKEWPARAM(IDC_BACKUP_DUPLICATES, BN_CLICKED), 0);
+    PostMessageW(finder, WM_CLOSE, 0, 0);
+    Sleep(300); // handled by the question's own message loop
+  });
+  EXPECT_EQ(asked.size(), 1u) << "a second backup asked";
   EXPECT_FALSE(finderEnabled) << "the question is owned by the finder";
   EXPECT_EQ(Logged(L"QEL::Backup Duplicates::Refused while Backup Duplicates runs"), 1u);
   EXPECT_TRUE(IsWindowVisible(finder)) << "the finder closed while the run held its records";
@@ -166,9 +159,7 @@ TEST_F(OperationsTest, DriveReachedByTwoPathsKeepsEveryKeepersFile) {
   const Names folders = ListColumn(list, 3), names = ListColumn(list, 1);
   for (int row = 0; row < RowCount(list); ++row)
     if (folders[row].starts_with(L"Z:")) ListView_SetCheckState(list, row, FALSE);
-  gui::Answers answers({kAnswerYesToAll}, {}, L"Are you sure");
-  gui::Click(GetDlgItem(finder, IDC_BACKUP_DUPLICATES));
-  answers.Finish();
+  gui::Answer({kAnswerYesToAll}, backup, L"Are you sure");
   EXPECT_GT(Logged(L"QEL::Backup::Same file as the kept copy::"), 0u);
   const Names sizes = ListColumn(list, 4);
   for (int row = 0; row < RowCount(list); ++row)

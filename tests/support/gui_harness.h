@@ -111,32 +111,17 @@ inline HWND FindDialog(const std::wstring &needle = L"", std::wstring *texts = n
   return nullptr;
 }
 
-// Answers the dialogs whose texts hold needle, one after the other, with these buttons;
-// whileOpen runs first while each is open. Dialogs beyond the list get Cancel, so a faulty
-// run (a second question, even one nested in the first) ends instead of hanging the suite.
-// Finish stops and returns every answered dialog's texts.
-struct Answers {
-  explicit Answers(std::vector<int> buttons, std::function<void()> whileOpen = {},
-                   std::wstring needle = L"")
-      : buttons(std::move(buttons)), whileOpen(std::move(whileOpen)), needle(std::move(needle)) {}
-  ~Answers() { Finish(); }
-
-  const std::vector<std::wstring> &Finish() {
-    stop = true;
-    // The helper reads window texts, which are messages sent to this thread: take them.
-    for (MSG msg; !ended;)
-      if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE) != WAIT_TIMEOUT)
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    if (thread.joinable()) thread.join();
-    return texts;
-  }
-
-  std::vector<int> buttons;
-  std::function<void()> whileOpen;
-  std::wstring needle;
+// Runs act while a helper thread answers the dialogs whose texts hold needle, one after the
+// other, with these buttons; whileOpen runs first while each is open. Dialogs beyond the list
+// get Cancel, so a faulty run (a second question, even one nested in the first) ends instead
+// of hanging the suite. Returns every answered dialog's texts.
+inline std::vector<std::wstring> Answer(const std::vector<int> &buttons,
+                                        const std::function<void()> &act,
+                                        const std::wstring &needle = L"",
+                                        const std::function<void()> &whileOpen = {}) {
   std::vector<std::wstring> texts;
   std::atomic<bool> stop{false}, ended{false};
-  std::thread thread{[this] {
+  std::thread helper([&] {
     for (HWND answered = nullptr; !stop; Sleep(10)) {
       std::wstring shown;
       HWND dialog = FindDialog(needle, &shown);
@@ -150,8 +135,16 @@ struct Answers {
                    reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
     }
     ended = true;
-  }};
-};
+  });
+  act();
+  stop = true;
+  // The helper reads window texts, which are messages sent to this thread: take them.
+  for (MSG msg; !ended;)
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE) != WAIT_TIMEOUT)
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  helper.join();
+  return texts;
+}
 
 } // namespace gui
 

@@ -80,16 +80,13 @@ TEST_F(CatalogueViewsTest, WorkQueuedDuringAScanWaitsForItsEnd) {
   PostMessageW(main, WM_COMMAND, 0, reinterpret_cast<LPARAM>(g_shell.scanButton));
   int projects = -1;
   std::wstring status;
-  gui::Answers no(
-      {IDNO},
-      [&] {
-        Sleep(300); // the question's own message loop takes what was queued
-        projects = RowCount(g_shell.projectsList);
-        status = gui::Text(g_shell.statusLine);
-      },
-      L"Do you want to cancel current task?");
-  gui::Click(g_shell.scanButton);
-  EXPECT_EQ(no.Finish().size(), 1u);
+  auto scan = [] { gui::Click(g_shell.scanButton); };
+  const Names asked = gui::Answer({IDNO}, scan, L"Do you want to cancel current task?", [&] {
+    Sleep(300); // the question's own message loop takes what was queued
+    projects = RowCount(g_shell.projectsList);
+    status = gui::Text(g_shell.statusLine);
+  });
+  EXPECT_EQ(asked.size(), 1u);
   EXPECT_EQ(projects, 0);
   EXPECT_EQ(status, L"before the scan");
   EXPECT_EQ(Logged(L"QEL::Scan::Refused while Scan runs"), 1u);

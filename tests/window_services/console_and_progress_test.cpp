@@ -86,18 +86,18 @@ TEST(ProgressWindow, TotalsScaledToSixteenBitsTimesFitAndCancelAskedByItsButtonO
   SendMessageW(g_shell.progress.window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(g_shell.progress.window)) << "only ProgressClose removes it";
   ShowProgressCancel();
+  auto cancel = [&] { gui::Click(window.cancelButton); };
   for (int answer : {IDYES, IDNO}) {
-    gui::Answers answers({answer}, {}, kQuestion);
-    gui::Click(window.cancelButton);
-    EXPECT_EQ(answers.Finish().size(), 1u);
+    EXPECT_EQ(gui::Answer({answer}, cancel, kQuestion).size(), 1u);
     EXPECT_TRUE(ProgressCancelRequested()) << "No leaves the request as it was";
   }
   ShowProgressCancel(); // a new button clears the request
   EXPECT_FALSE(ProgressCancelRequested());
   SendMessageW(g_shell.progress.window, WM_KEYDOWN, VK_ESCAPE, 1); // passed on to this thread
-  gui::Answers yes({IDYES}, {}, kQuestion);
-  EXPECT_EQ(platform::PollUserCancel(), 1);
-  EXPECT_EQ(yes.Finish().size(), 1u);
+  int polled = 0;
+  auto poll = [&] { polled = platform::PollUserCancel(); };
+  EXPECT_EQ(gui::Answer({IDYES}, poll, kQuestion).size(), 1u);
+  EXPECT_EQ(polled, 1);
   platform::ProgressClose();
   EXPECT_TRUE(gui::PumpUntil([] { return !IsWindow(g_shell.progress.window); }));
 
