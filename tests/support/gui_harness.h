@@ -70,8 +70,8 @@ inline std::wstring Text(HWND window) {
   return text;
 }
 
-inline std::vector<std::wstring> ListBoxLines(HWND listBox) {
-  std::vector<std::wstring> lines;
+inline Names ListBoxLines(HWND listBox) {
+  Names lines;
   for (LRESULT i = 0, n = SendMessageW(listBox, LB_GETCOUNT, 0, 0); i < n; ++i) {
     std::wstring line(static_cast<size_t>(SendMessageW(listBox, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
     line.resize(SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data())));
@@ -87,8 +87,8 @@ inline std::wstring TreeItemText(HWND tree, HTREEITEM item) {
   return text;
 }
 
-inline std::vector<std::wstring> TreeRootTexts(HWND tree) {
-  std::vector<std::wstring> texts;
+inline Names TreeRootTexts(HWND tree) {
+  Names texts;
   for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
     texts.push_back(TreeItemText(tree, item));
   return texts;
@@ -115,11 +115,9 @@ inline HWND FindDialog(const std::wstring &needle = L"", std::wstring *texts = n
 // other, with these buttons; whileOpen runs first while each is open. Dialogs beyond the list
 // get Cancel, so a faulty run (a second question, even one nested in the first) ends instead
 // of hanging the suite. Returns every answered dialog's texts.
-inline std::vector<std::wstring> Answer(const std::vector<int> &buttons,
-                                        const std::function<void()> &act,
-                                        const std::wstring &needle = L"",
-                                        const std::function<void()> &whileOpen = {}) {
-  std::vector<std::wstring> texts;
+inline Names Answer(const std::vector<int> &buttons, const std::function<void()> &act,
+                    const std::wstring &needle = L"", const std::function<void()> &whileOpen = {}) {
+  Names texts;
   std::atomic<bool> stop{false}, ended{false};
   std::thread helper([&] {
     for (HWND answered = nullptr; !stop; Sleep(10)) {
@@ -172,8 +170,8 @@ inline int RowCount(HWND list) {
 }
 
 // One column's texts, top to bottom (the file names of the Files list by default).
-inline std::vector<std::wstring> ListColumn(HWND list, int column = 0) {
-  std::vector<std::wstring> texts(RowCount(list));
+inline Names ListColumn(HWND list, int column = 0) {
+  Names texts(RowCount(list));
   wchar_t text[512];
   for (int i = 0; i < RowCount(list); ++i) {
     ListView_GetItemText(list, i, column, text, 512);

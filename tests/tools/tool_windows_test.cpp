@@ -1,7 +1,8 @@
 // The tool windows opened from the main window, one smoke test each: the "Hardware Tool" over
 // replaced drive queries, the mount tool over the real system's drive letters (under Wine: the
 // prefix's DOS device table, shared by every process of the prefix; the test leaves no mapping
-// behind), and the "OMFi info tool" with its file dialog answered by the test (the tree's rules:
+// behind), and the "OMFi info tool" with its file dialog answered by the test: its buttons, a
+// reference opened by double-clicks, and the close that waits for its thread (the tree's rules:
 // tests/inspection).
 #include <iterator>
 
@@ -33,7 +34,6 @@ BOOL WINAPI FakeSpace(LPCWSTR root, PULARGE_INTEGER toCaller, PULARGE_INTEGER to
   return root[0] == L'C';
 }
 
-// One row per drive that answers, its bar on the scale common to all drives.
 TEST_F(ShellTest, DriveToolRowsOfAnsweringDrivesOnTheCommonScale) {
   DriveQueries previous = SetDriveQueries({FakeRoots, FakeSpace, nullptr, nullptr});
   gui::Click(g_shell.hardwareButton);
@@ -127,8 +127,6 @@ TEST_F(ShellTest, ApplyMapsAndRemapsOnlyWhatIsChecked) {
   Mappings(true);
 }
 
-// The Open and Dump buttons, a reference opened by double-clicks, hex dumps logged, and the
-// close that waits for the viewer's thread.
 TEST_F(ShellTest, ViewerOpensDumpsAndClosesAfterItsThread) {
   const std::filesystem::path file = scratch.File("first.omf"), dump = scratch.File("names.h");
   ASSERT_TRUE(WriteFileBytes(file, BuildMediaFile(Media("", "P", 1).plan)));
