@@ -1,10 +1,186 @@
-// Copy, move and delete runs over two files a.omf and b.omf, with the user's answers, Cancel
-// at chosen moments and failing file calls. After every run no media byte is lost.
-#include "fileops_fixture.h"
+// Copy, move and delete runs over real files in a scratch folder, and the backup of
+// duplicates into "AVID_Duplicated_Media_" at the root of each file's volume (the scratch
+// folder plays that root): the questions answered from a script, Cancel given at chosen
+// moments, and file calls that fail on purpose (platform::SetFileCalls). After every run no
+// media byte is lost.
+#include <gtest/gtest.h>
 
-namespace fileops_test {
+#include <cwchar>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fileops/file_operations.h"
+#include "platform/platform.h"
+#include "support/log_capture.h"
+#include "support/scratch_dir.h"
+
 namespace {
 
+namespace fs = std::filesystem;
+
+// What the file calls do wrong in the running test.
+struct Faults {
+  bool diskFull = false;           // a copy writes half the file, then fails with error 112
+  bool cancelMidCopy = false;      // the user confirms Cancel half-way through a copy
+  bool otherVolume = false;        // every move has to copy
+  bool noVolumeRoot = false;       // no backup folder can be made
+  std::wstring deleteFails = {};   // deletes of paths holding this text are refused (error 5)
+  std::wstring identityFails = {}; // identities of paths holding this text cannot be read
+};
+
+// The host's side of a run: scripted answers, Cancel and the rows reported.
+struct Script {
+  std::vector<ConfirmAnswer> answers; // beyond the list every question is cancelled
+  std::vector<std::wstring> asked;
+  bool cancel = false;
+  bool cancelOnQuestion = false; // Cancel confirmed while the first question is open
+  int cancelBeforeRow = -1;      // Cancel confirmed just before that row starts
+  int rows = 0;
+  std::vector<uint32_t> changed;
+};
+
+class FileOpsTest : public testing::Test {
+protected:
+  static inline Faults faults;
+  static inline Script *current = nullptr;
+  static inline fs::path root;
+  static inline platform::FileCalls system;
+
+  static int Refused(const wchar_t *path, const std::wstring &text, uint32_t *error) {
+    if (text.empty() || std::wstring(path).find(text) == std::wstring::npos) return 0;
+    *error = 5; // access denied
+    return 1;
+  }
+
+  void SetUp() override {
+    ASSERT_FALSE(scratch.path.empty());
+    fs::create_directories(src);
+    fs::create_directories(dst);
+    faults = {};
+    current = &script;
+    root = scratch.path;
+    system = platform::SystemFileCalls();
+    platform::FileCalls calls = system;
+    calls.copyFile = [](const wchar_t *source, const wchar_t *target,
+                        platform::CopyProgress progress, void *context, uint32_t *error) {
+      if (faults.diskFull || faults.cancelMidCopy) {
+        std::string bytes = ReadFileBytes(source);
+        WriteFileBytes(target, bytes.data(), bytes.size() / 2);
+        if (faults.cancelMidCopy) current->cancel = true;
+        if (faults.diskFull || progress(context, bytes.size() / 2)) {
+          *error = faults.diskFull ? 112 : platform::kErrorCancelled;
+          return 0;
+        }
+      }
+      return system.copyFile(source, target, progress, context, error);
+    };
+    calls.deleteFile = [](const wchar_t *path, uint32_t *error) {
+      return Refused(path, faults.deleteFails, error) ? 0 : system.deleteFile(path, error);
+    };
+    calls.readIdentity = [](const wchar_t *path, platform::FileIdentity *id, uint32_t *error) {
+      return Refused(path, faults.identityFails, error) ? 0 : system.readIdentity(path, id, error);
+    };
+    calls.sameVolume = [](const wchar_t *a, const wchar_t *b) {
+      return !faults.otherVolume && system.sameVolume(a, b) ? 1 : 0;
+    };
+    calls.volumeRoot = [](const wchar_t *, wchar_t(&out)[platform::kPathBufferChars]) {
+      if (faults.noVolumeRoot || root.wstring().size() >= platform::kPathBufferChars) return 0;
+      std::wcscpy(out, root.wstring().c_str());
+      return 1;
+    };
+    previous = platform::SetFileCalls(calls);
+  }
+
+  void TearDown() override {
+    platform::SetFileCalls(previous);
+    current = nullptr;
+    // Read-only files would keep the scratch folder from being removed.
+    std::error_code ec;
+    for (const auto &entry : fs::recursive_directory_iterator(scratch.path, ec))
+      system.setAttributes(entry.path().wstring().c_str(), platform::kAttributeArchive, nullptr);
+  }
+
+  // A record of an existing file as a scan makes it; alone, a file reached by another path.
+  MediaRecord *AddAlias(const fs::path &file, uint32_t mediaId) {
+    platform::FindData found{};
+    EXPECT_TRUE(platform::LookUpEntry(file.wstring().c_str(), &found)) << file;
+    MediaRecord &r = records.emplace_back();
+    std::wcsncpy(r.folder, file.parent_path().wstring().c_str(), kPathChars - 1);
+    std::wcsncpy(r.fileName, file.filename().wstring().c_str(), kPathChars - 1);
+    r.self = &r;
+    r.size = found.size;
+    r.attributes = found.attributes;
+    r.created = found.created;
+    r.mediaId = {mediaId, mediaId != 0 ? 0x060A2B34u : 0u};
+    return &r;
+  }
+
+  // Writes a media file and makes its record.
+  MediaRecord *Add(const fs::path &file, const std::string &bytes, uint32_t mediaId = 0,
+                   bool readOnly = false) {
+    fs::create_directories(file.parent_path());
+    EXPECT_TRUE(WriteFileBytes(file, bytes.data(), bytes.size()));
+    if (readOnly)
+      system.setAttributes(file.wstring().c_str(), platform::kAttributeReadOnly, nullptr);
+    media.emplace_back(file, bytes);
+    return AddAlias(file, mediaId);
+  }
+
+  static ConfirmAnswer Ask(void *context, const wchar_t *question) {
+    Script &s = *static_cast<Script *>(context);
+    s.asked.push_back(question);
+    if (s.cancelOnQuestion) s.cancel = true;
+    return s.asked.size() <= s.answers.size() ? s.answers[s.asked.size() - 1] : kAnswerCancel;
+  }
+  static void RowChanged(void *context, uint32_t row, const MediaRecord *) {
+    static_cast<Script *>(context)->changed.push_back(row);
+  }
+
+  void Run(FileRunKind kind, const fs::path &targetFolder) {
+    std::vector<MediaRecord *> rows;
+    for (MediaRecord &r : records) rows.push_back(&r);
+    FileRunHost host{&script, Ask,
+                     [](void *context) {
+                       Script &s = *static_cast<Script *>(context);
+                       if (s.rows++ == s.cancelBeforeRow) s.cancel = true;
+                       return 0;
+                     },
+                     [](void *context) { return static_cast<Script *>(context)->cancel ? 1 : 0; },
+                     RowChanged};
+    RunFileOperation(kind, rows.data(), static_cast<uint32_t>(rows.size()),
+                     targetFolder.wstring().c_str(), host);
+  }
+
+  void Backup(const std::vector<BackupRow> &rows) {
+    FileRunHost host{&script, Ask, nullptr, nullptr, RowChanged};
+    RunBackup(rows.data(), static_cast<uint32_t>(rows.size()), host);
+  }
+
+  // Every media file written by Add still exists with its bytes at its place or under its
+  // own name in one of the folders given, unless the user had it deleted.
+  void ExpectNoMediaLost(const std::vector<fs::path> &folders) const {
+    for (const auto &[file, bytes] : media) {
+      bool kept = ReadFileBytes(file) == bytes || Logged(L"Deleted::" + file.wstring());
+      for (const fs::path &folder : folders)
+        kept = kept || ReadFileBytes(folder / file.filename()) == bytes;
+      EXPECT_TRUE(kept) << "media lost: " << file;
+    }
+  }
+  bool Logged(const std::wstring &line) const { return log.Count(line) > 0; }
+
+  ScratchDir scratch;
+  fs::path src = scratch.path / "src", dst = scratch.path / "dst",
+           backup = scratch.path / "AVID_Duplicated_Media_";
+  Script script;
+  LogCapture log;
+  std::deque<MediaRecord> records;
+  std::vector<std::pair<fs::path, std::string>> media;
+  platform::FileCalls previous{};
+};
+
+// Runs over two files a.omf and b.omf.
 enum Setup : unsigned {
   kOldTargets = 1,      // a.omf and b.omf already in the target folder
   kReadOnly = 2,        // the sources are read-only
@@ -77,12 +253,12 @@ TEST_P(FileRunTest, EndsAsTheUserAskedAndLosesNoMedia) {
       std::string want = c.after[i][side];
       if (want == "A" || want == "B") want = bytes[want[0] - 'A'];
       if (want == "-") want = "<missing>";
-      EXPECT_EQ(ReadAll((side == 0 ? src : dst) / names[i]), want) << names[i] << " side " << side;
+      EXPECT_EQ(ReadFileBytes((side == 0 ? src : dst) / names[i]), want) << names[i] << " side " << side;
     }
   }
   for (const std::wstring &line : c.lines) EXPECT_TRUE(Logged(Expand(line))) << Expand(line);
   for (const std::wstring &line : c.absent)
-    EXPECT_EQ(LoggedStart(Expand(line)), 0u) << Expand(line);
+    EXPECT_FALSE(Logged(Expand(line))) << Expand(line);
   uint32_t attributes = 0;
   platform::Files().getAttributes((src / "a.omf").wstring().c_str(), &attributes);
   if (c.setup & kStillReadOnly) {
@@ -171,5 +347,80 @@ TEST_F(FileOpsTest, SourceReachedThroughALinkIsNeverItsOwnTarget) {
   ExpectNoMediaLost({});
 }
 
+// One media folder reached by two paths lists every file twice: the keeper's own file is
+// then among the checked rows, and moving it would also put the genuine duplicate's backup
+// up for overwriting.
+TEST_F(FileOpsTest, BackupLeavesTheKeepersOwnFileInPlace) {
+  MediaRecord *own = Add(src / "1" / "x.omf", std::string(90, 'K'), 5);
+  MediaRecord *duplicate = Add(src / "2" / "x.omf", std::string(70, 'D'), 5);
+  std::error_code ec;
+  fs::create_directory_symlink(src / "1", scratch.path / "alias", ec);
+  if (ec) { // a hard link in another folder is one file under two paths too
+    fs::create_directories(scratch.path / "alias");
+    ec.clear();
+    fs::create_hard_link(src / "1" / "x.omf", scratch.path / "alias" / "x.omf", ec);
+  }
+  if (ec) GTEST_SKIP() << "no links here: " << ec.message();
+  const fs::path alias = scratch.path / "alias" / "x.omf";
+  MediaRecord *keeper = AddAlias(alias, 5);
+  script.answers = {kAnswerYesToAll};
+  Backup({{keeper, 0}, {duplicate, 1}, {own, 1}});
+  EXPECT_TRUE(Logged(L"QEL::Backup::Same file as the kept copy::" + alias.wstring()));
+  EXPECT_TRUE(Logged(L"Skipped::" + (src / "1" / "x.omf").wstring()));
+  EXPECT_TRUE(script.asked.empty());
+  EXPECT_EQ(ReadFileBytes(src / "1" / "x.omf"), std::string(90, 'K'));
+  EXPECT_EQ(ReadFileBytes(backup / "x.omf"), std::string(70, 'D'));
+  EXPECT_EQ(script.changed, std::vector<uint32_t>{1});
+  ExpectNoMediaLost({backup});
+}
+
+TEST_F(FileOpsTest, BackupOfASecondFileOfOneNameAsksFirst) {
+  MediaRecord *keeper = Add(src / "k.omf", "same", 7);
+  MediaRecord *first = Add(src / "1" / "x.omf", "same", 7);
+  MediaRecord *second = Add(src / "2" / "x.omf", "same", 7);
+  MediaRecord *inside = Add(backup / "in.omf", "same", 7);
+  script.answers = {kAnswerSkipFile};
+  Backup({{keeper, 0}, {first, 1}, {second, 1}, {inside, 1}});
+  ASSERT_EQ(script.asked.size(), 1u);
+  EXPECT_EQ(script.asked[0], L"Are you sure to OVERWRITE\n\nFile:\n " +
+                                 (backup / "x.omf").wstring() + L"\n\n With File:\n " +
+                                 (src / "2" / "x.omf").wstring());
+  EXPECT_TRUE(Logged(L"QEL::Backup::Skipping"));
+  EXPECT_TRUE(Logged(L"Backuped::" + (src / "1" / "x.omf").wstring()));
+  EXPECT_TRUE(Logged(L"QEL::Backup::Source and Target are equal"));
+  EXPECT_EQ(ReadFileBytes(src / "2" / "x.omf"), "same");
+  EXPECT_EQ(first->attributes, 0u);
+  EXPECT_NE(second->attributes, 0u);
+  ExpectNoMediaLost({backup});
+}
+
+// Whatever cannot be checked, or may be another file than the scanned one, stays in place.
+TEST_F(FileOpsTest, BackupMovesNothingItCannotCheck) {
+  MediaRecord *keeper = Add(src / "k.omf", std::string(300, 'k'), 3);
+  MediaRecord *duplicate = Add(src / "2" / "x.omf", std::string(300, 'k'), 3);
+  const struct {
+    Faults faults;
+    bool change;
+    std::wstring line;
+  } cases[] = {
+      {{.identityFails = L"k.omf"}, false, L"QEL::Backup(GetFileInformationByHandle) : error 5"},
+      {{.identityFails = L"x.omf"}, false, L"QEL::Backup(GetFileInformationByHandle) : error 5"},
+      {{.noVolumeRoot = true}, false, L"QEL::Backup::Aborted::Can Not Create Path"},
+      {{}, true, L"QEL::Backup::Changed since the scan::" + (src / "2" / "x.omf").wstring()},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.line);
+    log.lines.clear();
+    faults = c.faults;
+    if (c.change) {
+      ASSERT_TRUE(WriteFileBytes(src / "2" / "x.omf", "new", 3));
+      media[1].second = "new";
+    }
+    Backup({{keeper, 0}, {duplicate, 1}});
+    EXPECT_TRUE(Logged(c.line));
+    EXPECT_FALSE(fs::exists(backup / "x.omf"));
+    ExpectNoMediaLost({});
+  }
+}
+
 } // namespace
-} // namespace fileops_test

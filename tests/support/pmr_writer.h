@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -32,11 +33,39 @@ struct PmrEntry {
 struct PmrWriter {
   PmrLayout layout;
   std::vector<uint8_t> bytes;
+
+  void Put(uint32_t v, int count) {
+    for (int i = 0; i < count; ++i)
+      bytes.push_back(static_cast<uint8_t>(v >> (8 * (layout.bigEndian ? count - 1 - i : i))));
+  }
+  void PutIdentifier(const MobKey &key) {
+    const size_t keyAt = layout.idWords == 8 ? 16 : 0;
+    for (size_t i = 0; i < 4 * static_cast<size_t>(layout.idWords); ++i) {
+      uint8_t byte = static_cast<uint8_t>(0xA0 + i);
+      if (i >= keyAt && i < keyAt + 8)
+        byte = static_cast<uint8_t>((i < keyAt + 4 ? key.low : key.high) >> (8 * ((i - keyAt) % 4)));
+      bytes.push_back(byte);
+    }
+  }
 };
 
 // Starts a file: the 12-byte header with the magic 1961 in the layout's byte order.
-PmrWriter PmrBegin(const PmrLayout &layout = PmrLayout{});
-void PmrAdd(PmrWriter &writer, const PmrEntry &entry);
+inline PmrWriter PmrBegin(const PmrLayout &layout = PmrLayout{}) {
+  PmrWriter w{layout, {}};
+  for (uint32_t word : {1961u, layout.idWords, layout.headerWord3}) w.Put(word, 4);
+  return w;
+}
+
+inline void PmrAdd(PmrWriter &w, const PmrEntry &e) {
+  w.PutIdentifier(e.mediaId);
+  w.Put(e.nameLength >= 0 ? static_cast<uint32_t>(e.nameLength) : e.name.size(), 2);
+  w.bytes.insert(w.bytes.end(), e.name.begin(), e.name.end());
+  w.Put(e.projectLength >= 0 ? static_cast<uint32_t>(e.projectLength) : e.project.size(), 2);
+  w.bytes.insert(w.bytes.end(), e.project.begin(), e.project.end());
+  w.PutIdentifier(e.clipMobKey);
+  w.Put(0, 4); // the entry's trailing word
+}
+
 inline void PmrAddRaw(PmrWriter &writer, const void *data, size_t size) {
   writer.bytes.insert(writer.bytes.end(), static_cast<const uint8_t *>(data),
                       static_cast<const uint8_t *>(data) + size);
@@ -45,4 +74,10 @@ inline void PmrAddRaw(PmrWriter &writer, const void *data, size_t size) {
 // The index-th entry of a generated folder: "CLIP%06u.omf" (every fifth one ".wav"), one
 // of 40 projects "Project %02u", media ID {index + 1, 0x060A2B34}, clip mob key
 // {index + 1, 0x0B0E0000 + index % 1000}.
-PmrEntry PmrNumberedEntry(uint32_t index);
+inline PmrEntry PmrNumberedEntry(uint32_t index) {
+  char name[32], project[16];
+  std::snprintf(name, sizeof name, "CLIP%06u.%s", index, index % 5 == 4 ? "wav" : "omf");
+  std::snprintf(project, sizeof project, "Project %02u", index % 40);
+  return PmrEntry{name, project, MobKey{index + 1, 0x060A2B34},
+                  MobKey{index + 1, 0x0B0E0000 + index % 1000}};
+}
