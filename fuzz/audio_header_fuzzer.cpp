@@ -43,16 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::vector<uint8_t> summary(data + 1, data + size);
 
   OmfBuilder b = OmfBegin(bigEndian);
-  uint32_t descriptor = 0;
-  if (kind == 0) {
-    descriptor = OmfAddWaveDescriptor(b, summary);
-  } else if (kind == 1) {
-    descriptor = OmfAddAifcDescriptor(b, summary);
-  } else {
+  uint16_t bits = 0; // PCMA: bits and byte rate from the first six bytes
+  uint32_t byteRate = 0;
+  if (kind == 2) {
     summary.resize(6, 0);
-    descriptor = OmfAddPcmDescriptor(b, static_cast<uint16_t>(Little(summary.data(), 2)),
-                                     Little(summary.data() + 2, 4));
+    bits = static_cast<uint16_t>(Little(summary.data(), 2));
+    byteRate = Little(summary.data() + 2, 4);
   }
+  const uint32_t descriptor = OmfAddDescriptor(b,
+                                               kind == 0   ? "WAVD"
+                                               : kind == 1 ? "AIFD"
+                                                           : "PCMA",
+                                               summary, bits, byteRate);
   OmfMob mob;
   mob.key = kFileMob;
   mob.descriptor = descriptor;

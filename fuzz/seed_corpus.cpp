@@ -164,7 +164,7 @@ void WriteMediaFileSeeds(const fs::path &folder) {
 
   // A source chain that comes back to its own mob.
   OmfBuilder loop = OmfBegin();
-  const uint32_t tape = OmfAddTapeDescriptor(loop);
+  const uint32_t tape = OmfAddDescriptor(loop, "MDTP");
   (void)tape;
   const uint32_t clip = OmfAddSourceClip(loop, MobKey{7, 7});
   const uint32_t slot = OmfAddSlot(loop, clip);

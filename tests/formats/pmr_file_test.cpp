@@ -116,34 +116,32 @@ TEST_F(PmrFileTest, EntriesThatCannotNameAMediaFileAreSkipped) {
   EXPECT_EQ(Lines(kept), Load(Save(w.bytes)));
 }
 
+// Damage between good entries is skipped by resynchronising and reported once per file when
+// asked. A garbage length met while resynchronising may reach past the end; that only
+// rejects the candidate, and the good entry in the file's last bytes is still found.
 TEST_F(PmrFileTest, DamageIsSkippedAndReportedOncePerFileWhenAsked) {
-  PmrWriter w = PmrBegin();
-  PmrAdd(w, kFirst);
-  const uint8_t garbage[37] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x31};
-  PmrAddRaw(w, garbage, sizeof garbage);
-  PmrAdd(w, kSecond);
   PmrEntry overlong = kThird;
   overlong.nameLength = 300;
-  PmrAdd(w, overlong);
-  PmrAdd(w, {"long.omf", std::string(65, 'p'), {9, 9}, {9, 9}}); // a project too long
-  PmrAdd(w, kThird);
-  const std::wstring path = Save(w.bytes);
-  EXPECT_EQ(Lines({kFirst, kSecond, kThird}), Load(path));
-  EXPECT_EQ(log.lines, std::vector<std::wstring>{Report(path, L" ::Found invalid records")});
-}
-
-// A garbage length met while resynchronising may reach past the end; that only rejects the
-// candidate, and the good entry in the file's last bytes (fewer than 240) is still found.
-TEST_F(PmrFileTest, CandidateRunningPastTheEndDoesNotEndResynchronisation) {
-  PmrWriter w = PmrBegin();
-  PmrAdd(w, kFirst);
-  const uint8_t damage[20] = {0, 0, 0, 0, 0, 0, 0, 0, 0x2C, 0x01,  // name length 300
-                              0, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x00}; // 240: past the end
-  PmrAddRaw(w, damage, sizeof damage);
-  PmrAdd(w, kThird);
-  const std::wstring path = Save(w.bytes);
-  EXPECT_EQ(Lines({kFirst, kThird}), Load(path));
-  EXPECT_EQ(log.lines, std::vector<std::wstring>{Report(path, L" ::Found invalid records")});
+  const uint8_t garbage[37] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x31};
+  const uint8_t pastTheEnd[20] = {0, 0, 0, 0, 0, 0, 0, 0, 0x2C, 0x01,  // name length 300
+                                  0, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x00}; // 240: past the end
+  for (bool reachesPastTheEnd : {false, true}) {
+    PmrWriter w = PmrBegin();
+    PmrAdd(w, kFirst);
+    if (reachesPastTheEnd) {
+      PmrAddRaw(w, pastTheEnd, sizeof pastTheEnd);
+    } else {
+      PmrAddRaw(w, garbage, sizeof garbage);
+      PmrAdd(w, kSecond);
+      PmrAdd(w, overlong);
+      PmrAdd(w, {"long.omf", std::string(65, 'p'), {9, 9}, {9, 9}}); // a project too long
+    }
+    PmrAdd(w, kThird); // fewer than 240 bytes
+    const std::wstring path = Save(w.bytes);
+    EXPECT_EQ(reachesPastTheEnd ? Lines({kFirst, kThird}) : Lines({kFirst, kSecond, kThird}),
+              Load(path));
+    EXPECT_EQ(log.lines, std::vector<std::wstring>{Report(path, L" ::Found invalid records")});
+  }
 }
 
 // A last entry cut into its second identifier ends the file undelivered; one that lacks only

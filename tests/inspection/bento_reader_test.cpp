@@ -18,13 +18,16 @@ TEST_F(BentoReaderTest, ObjectRunsAreCountedAndTheFirstRunKeepsItsIndex) {
   BentoAddImmediateU32(w, 5, kSomeProperty, kSomeType, 11);
   BentoAddCode(w, 7, PROP_CLASS, TYPE_CLASS_ID, "WINL");
   BentoAddImmediateU32(w, 5, kSomeProperty + 1, kSomeType, 22);
-  for (uint32_t table : {0u, 1u}) { // the object tree, and the sorted table
+  BentoAddCode(w, 3, PROP_CLASS, TYPE_CLASS_ID, "NAME"); // out of order, as dictionaries are
+  for (uint32_t table : {0u, 1u}) {                      // the object tree, and the sorted table
     parser->searchObjectTable = table;
     ASSERT_EQ(1, Open(BentoFinish(w)));
-    EXPECT_EQ(4u, parser->entryCount);
-    EXPECT_EQ(3u, parser->objectCount);
+    EXPECT_EQ(table, parser->objectTableSorted);
+    EXPECT_EQ(5u, parser->entryCount);
+    EXPECT_EQ(4u, parser->objectCount);
     EXPECT_EQ(0, parser->FirstEntryOfObject(5));
     EXPECT_EQ(2, parser->FirstEntryOfObject(7));
+    EXPECT_EQ(4, parser->FirstEntryOfObject(3));
     EXPECT_EQ(-1, parser->FirstEntryOfObject(6));
     EXPECT_EQ(-1, parser->FirstEntryOfObject(0));
     // Object 1 is taken to begin the table even when it is missing.
@@ -34,7 +37,7 @@ TEST_F(BentoReaderTest, ObjectRunsAreCountedAndTheFirstRunKeepsItsIndex) {
   EXPECT_EQ(1, parser->FindProperty(0, kSomeProperty));
   EXPECT_EQ(-1, parser->FindProperty(0, kSomeProperty + 1));
   EXPECT_EQ(-1, parser->FindProperty(-1, kSomeProperty));
-  EXPECT_EQ(-1, parser->FindProperty(4, PROP_CLASS));
+  EXPECT_EQ(-1, parser->FindProperty(5, PROP_CLASS));
   EXPECT_EQ(-1, parser->FindProperty(0, 0));
 }
 

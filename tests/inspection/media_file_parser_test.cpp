@@ -26,40 +26,52 @@ bool IsReset(const MediaFileParser &p) {
 
 using MediaFileParserTest = ContainerTest;
 
-// Each refusal after a good open leaves nothing of it behind.
-TEST_F(MediaFileParserTest, LabelsThatAreRefused) {
+// Each label after a good open: refused ones leave nothing of it behind; a TOC size counts
+// whole entries; other versions than 1 open without entries.
+TEST_F(MediaFileParserTest, LabelsAndTheirTables) {
   const std::vector<uint8_t> good = BentoFinish(SmallContainer());
   const int64_t size = static_cast<int64_t>(good.size());
-  BentoLabel badMagic, tocTooLarge, offsetPastEnd, tocPastEnd, oneEntryCut;
+  BentoLabel badMagic, tocTooLarge, offsetPastEnd, tocPastEnd, cut, plusOne, two, three;
   badMagic.badMagic = true;
   tocTooLarge.tocSize = size + 1;
   offsetPastEnd.tocOffset = size + 100;
   tocPastEnd.tocOffset = size - 40; // each field alone fits the file, together they leave it
-  oneEntryCut.tocSize = 23;         // no whole entry: no object
+  cut.tocSize = 23;                 // no whole entry: no object
+  plusOne.tocSize = 25;
+  two.majorVersion = 2;
+  three.majorVersion = 3;
   BentoWriter objectZero = BentoBegin();
   BentoAddCode(objectZero, 0, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   const struct {
     std::vector<uint8_t> bytes;
-    ContainerStatus why;
-  } refused[] = {
-      {BentoFinish(SmallContainer(), badMagic), kContainerNoLabel},
-      {BentoFinish(SmallContainer(), tocTooLarge), kContainerTocOutside},
-      {BentoFinish(SmallContainer(), offsetPastEnd), kContainerTocOutside},
-      {BentoFinish(SmallContainer(), tocPastEnd), kContainerTocOutside},
-      {BentoFinish(HeadContainer(), oneEntryCut), kContainerEmptyToc},
-      {BentoFinish(objectZero), kContainerEmptyToc},
-      {std::vector<uint8_t>(good.end() - 23, good.end()), kContainerTooSmall},
-      {{}, kContainerTooSmall},
+    ContainerStatus status;
+    uint32_t entries, valid;
+  } cases[] = {
+      {BentoFinish(SmallContainer(), badMagic), kContainerNoLabel, 0, 0},
+      {BentoFinish(SmallContainer(), tocTooLarge), kContainerTocOutside, 0, 0},
+      {BentoFinish(SmallContainer(), offsetPastEnd), kContainerTocOutside, 0, 0},
+      {BentoFinish(SmallContainer(), tocPastEnd), kContainerTocOutside, 0, 0},
+      {BentoFinish(HeadContainer(), cut), kContainerEmptyToc, 0, 0},
+      {BentoFinish(objectZero), kContainerEmptyToc, 0, 0},
+      {std::vector<uint8_t>(good.end() - 23, good.end()), kContainerTooSmall, 0, 0},
+      {{}, kContainerTooSmall, 0, 0},
+      {BentoFinish(HeadContainer(), plusOne), kContainerOpened, 1, 1},
+      {BentoFinish(SmallContainer(), two), kContainerUnsupportedVersion, 0, 0},
+      {BentoFinish(SmallContainer(), three), kContainerUnsupportedVersion, 0, 1},
   };
-  for (const auto &c : refused) {
-    SCOPED_TRACE(testing::Message() << "case " << &c - refused);
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << &c - cases);
     ASSERT_EQ(1, Open(good));
-    EXPECT_EQ(1u, parser->valid);
     EXPECT_EQ(0x20000u, parser->LookupMob(&parser->clipMobIndex, {1, 2}));
     EXPECT_EQ(kContainerOpened, parser->status);
-    EXPECT_EQ(0, Open(c.bytes));
-    EXPECT_TRUE(IsReset(*parser));
-    EXPECT_STREQ(ContainerStatusText(c.why), ContainerStatusText(parser->status));
+    const bool opens = c.status == kContainerOpened || c.status == kContainerUnsupportedVersion;
+    EXPECT_EQ(opens ? 1 : 0, Open(c.bytes));
+    EXPECT_EQ(opens, !IsReset(*parser));
+    EXPECT_STREQ(ContainerStatusText(c.status), ContainerStatusText(parser->status));
+    EXPECT_EQ(c.entries, parser->entryCount);
+    EXPECT_EQ(c.valid, parser->valid);
+    EXPECT_EQ(-1, parser->FirstEntryOfObject(0x20000));
+    EXPECT_EQ(0u, parser->MobCount(&parser->clipMobIndex));
   }
   EXPECT_EQ(0, parser->OpenMediaFile((dir.path / "missing.omf").wstring().c_str()));
   EXPECT_TRUE(IsReset(*parser));
@@ -68,48 +80,31 @@ TEST_F(MediaFileParserTest, LabelsThatAreRefused) {
   EXPECT_EQ(kContainerCannotOpen, parser->status);
 }
 
-TEST_F(MediaFileParserTest, TocSizeCountsWholeEntriesAndOtherVersionsOpenWithoutEntries) {
-  for (int64_t size : {24, 25}) {
-    BentoLabel label;
-    label.tocSize = size;
-    EXPECT_EQ(1, Open(BentoFinish(HeadContainer(), label))) << size;
-    EXPECT_EQ(1u, parser->entryCount) << size;
-  }
-  for (uint16_t version : {2, 3}) {
-    BentoLabel label;
-    label.majorVersion = version;
-    ASSERT_EQ(1, Open(BentoFinish(SmallContainer(), label)));
-    EXPECT_EQ(version == 2 ? 0u : 1u, parser->valid) << version;
-    EXPECT_EQ(0u, parser->entryCount);
-    EXPECT_EQ(-1, parser->FirstEntryOfObject(0x20000));
-    EXPECT_EQ(0u, parser->ReadValue(0));
-    EXPECT_EQ(kContainerUnsupportedVersion, parser->status);
-  }
-}
-
-TEST_F(MediaFileParserTest, ASecondOpenClearsEveryResult) {
-  ASSERT_EQ(1, Open(BentoFinish(SmallContainer())));
+// One parser for many files: a smaller TOC reuses the buffer and indexes only its own
+// entries, an open clears every result of the last one, a reset keeps them, and a parser
+// whose memory was released opens again.
+TEST_F(MediaFileParserTest, OneParserForManyFiles) {
+  OmfBuilder big = OmfBegin();
+  for (int i = 0; i < 50; ++i)
+    OmfAddMob(big, OmfMob{{static_cast<uint32_t>(i + 1), 9}, "m", 7, 0, 0, {}}, OmfList::Clip);
+  ASSERT_EQ(1, Open(OmfFinish(big)));
+  const uint8_t *buffer = parser->tocBuffer;
   std::wcscpy(parser->results.projectName, L"Old project");
   std::memcpy(parser->results.mediaType, "_VID", 4);
   parser->results.unitSize = 9;
   parser->results.clipMobKey = {1, 2};
-
-  const std::filesystem::path second = Write(BentoFinish(HeadContainer()));
-  ASSERT_EQ(1, parser->OpenMediaFile(second.wstring().c_str()));
-  EXPECT_EQ(second.wstring(), parser->results.fileName);
-  EXPECT_EQ(0u, parser->MobCount(&parser->clipMobIndex));
-  ParserResults empty{};
-  std::wcscpy(empty.fileName, parser->results.fileName);
-  EXPECT_EQ(0, std::memcmp(&empty, &parser->results, sizeof empty));
-}
-
-TEST_F(MediaFileParserTest, ResetKeepsResultsAndReleaseKeepsTheParserUsable) {
   const std::filesystem::path file = Write(BentoFinish(SmallContainer()));
   ASSERT_EQ(1, parser->OpenMediaFile(file.wstring().c_str()));
+  EXPECT_EQ(buffer, parser->tocBuffer);
+  EXPECT_EQ(2u, parser->objectCount);
+  EXPECT_EQ(1u, parser->MobCount(&parser->clipMobIndex));
+  ParserResults empty{};
+  std::wcscpy(empty.fileName, file.wstring().c_str());
+  EXPECT_EQ(0, std::memcmp(&empty, &parser->results, sizeof empty));
+
   parser->ResetParser();
   EXPECT_TRUE(IsReset(*parser));
   EXPECT_EQ(file.wstring(), parser->results.fileName);
-
   parser->ReleaseParserMemory();
   EXPECT_EQ(nullptr, parser->tocBuffer);
   EXPECT_EQ(0u, parser->objectIndex.capacity);
@@ -117,18 +112,6 @@ TEST_F(MediaFileParserTest, ResetKeepsResultsAndReleaseKeepsTheParserUsable) {
   EXPECT_NE(nullptr, parser->tocBuffer);
   ASSERT_EQ(1, parser->OpenMediaFile(file.wstring().c_str()));
   EXPECT_EQ(0x20000u, parser->LookupMob(&parser->clipMobIndex, {1, 2}));
-}
-
-TEST_F(MediaFileParserTest, SmallerTocReusesTheBufferAndIndexesOnlyItsOwnEntries) {
-  OmfBuilder big = OmfBegin();
-  for (int i = 0; i < 50; ++i)
-    OmfAddMob(big, OmfMob{{static_cast<uint32_t>(i + 1), 9}, "m", 7, 0, 0, {}}, OmfList::Clip);
-  ASSERT_EQ(1, Open(OmfFinish(big)));
-  const uint8_t *buffer = parser->tocBuffer;
-  ASSERT_EQ(1, Open(BentoFinish(SmallContainer())));
-  EXPECT_EQ(buffer, parser->tocBuffer);
-  EXPECT_EQ(2u, parser->objectCount);
-  EXPECT_EQ(1u, parser->MobCount(&parser->clipMobIndex));
 }
 
 void *NoMemory(size_t) {

@@ -2,7 +2,6 @@
 // generated containers in both byte orders and damaged streams.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,25 +13,13 @@ namespace {
 
 // Per-file IDs. Two of the file's names sit on numbers that mean something else in a
 // version-1 table (a mob's name, an object reference array): only names may count.
-enum : uint32_t {
-  kPropClass = 0x10000,
-  kTypeClass,
-  kPropMobs,
-  kTypeRefArray,
-  kPropName,
-  kTypeString,
-  kPropMobId,
-  kTypeUid,
-  kPropSource,
-  kPropVersion,
-  kDecoyProp = PROP_MOB_NAME,
-  kDecoyType = TYPE_OBJECT_REF_ARRAY,
-  kFirstMob = 0x20010,
-  kSecondMob = 0x20020,
-  kClip = 0x20030,
-  kRefList = 0x20040,
-  kFillers = 0x20100,
-};
+constexpr uint32_t kPropClass = 0x10000, kTypeClass = 0x10001, kPropMobs = 0x10002,
+                   kTypeRefArray = 0x10003, kPropName = 0x10004, kTypeString = 0x10005,
+                   kPropMobId = 0x10006, kTypeUid = 0x10007, kPropSource = 0x10008,
+                   kPropVersion = 0x10009, kDecoyProp = PROP_MOB_NAME,
+                   kDecoyType = TYPE_OBJECT_REF_ARRAY;
+constexpr uint32_t kFirstMob = 0x20010, kSecondMob = 0x20020, kClip = 0x20030, kRefList = 0x20040,
+                   kFillers = 0x20100;
 constexpr uint32_t kFillerCount = 60; // enough for several 1 KiB blocks
 
 // Words in the file's byte order; the first one a 16-bit count when count16.
@@ -104,7 +91,6 @@ TEST_F(TocStreamTest, BothByteOrdersReadWithTheFilesOwnNames) {
     LogCapture log;
     ASSERT_EQ(1, OpenNamed(bytes));
     EXPECT_TRUE(log.lines.empty());
-    EXPECT_EQ(1u, parser->valid);
     EXPECT_EQ(big ? 0u : 1u, parser->littleEndian);
     EXPECT_GT(parser->label.tocSize, 2u * kTocBlockUnit) << "the table spans several blocks";
     EXPECT_EQ(c.values, parser->entryCount);
@@ -112,7 +98,6 @@ TEST_F(TocStreamTest, BothByteOrdersReadWithTheFilesOwnNames) {
 
     EXPECT_EQ(L"[ ID=0x1 ]HEAD", ObjectLabel(1));
     EXPECT_EQ(L"First mob[ ID=0x20010 ]CMOB", ObjectLabel(kFirstMob));
-    EXPECT_EQ(L"filler[ ID=0x2013B ]FILL", ObjectLabel(kFillers + kFillerCount - 1));
     const std::vector<ViewItem> head = Properties(1);
     ASSERT_EQ(3u, head.size());
     EXPECT_EQ(std::wstring(L"OMFI:OOBJ:ObjClass  ( omfi:ClassID )HEAD"), head[0].label);

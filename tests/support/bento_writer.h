@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -42,16 +43,42 @@ struct BentoLabel {
   int64_t byteOrder = -1; // the byte-order field; default from the writer
 };
 
+// Numbers of count bytes for building values.
+inline void PutBytes(std::vector<uint8_t> &out, uint32_t value, int count, bool bigEndian) {
+  for (int i = 0; i < count; ++i)
+    out.push_back(static_cast<uint8_t>(value >> (8 * (bigEndian ? count - 1 - i : i))));
+}
+inline void PutU16(std::vector<uint8_t> &out, uint16_t v) {
+  PutBytes(out, v, 2, false);
+}
+inline void PutU32(std::vector<uint8_t> &out, uint32_t v) {
+  PutBytes(out, v, 4, false);
+}
+
 // Starts a container; the first stored value lies behind a 16-byte preamble, so no value
 // offset is 0.
-BentoWriter BentoBegin(bool bigEndian = false);
+inline BentoWriter BentoBegin(bool bigEndian = false) {
+  static constexpr char kPreamble[16] = "BENTO TEST DATA";
+  BentoWriter writer;
+  writer.bigEndian = bigEndian;
+  writer.data.assign(kPreamble, kPreamble + sizeof kPreamble);
+  return writer;
+}
 
 // Entry adders return the entry's index. An immediate value keeps its first min(length, 4)
 // bytes in the entry; its length is recorded as given (longer than 4 makes a damaged entry).
-size_t BentoAddEntry(BentoWriter &writer, uint32_t objectId, uint32_t propertyId, uint32_t typeId,
-                     uint32_t value, uint32_t length, uint32_t storage);
-size_t BentoAddImmediate(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
-                         uint32_t typeId, const void *bytes, uint32_t length);
+inline size_t BentoAddEntry(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
+                            uint32_t typeId, uint32_t value, uint32_t length, uint32_t storage) {
+  writer.toc.push_back({objectId, propertyId, typeId, value, length, storage});
+  return writer.toc.size() - 1;
+}
+inline size_t BentoAddImmediate(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
+                                uint32_t typeId, const void *bytes, uint32_t length) {
+  uint32_t value = 0;
+  for (uint32_t i = 0; i < length && i < 4; ++i)
+    value |= uint32_t{static_cast<const uint8_t *>(bytes)[i]} << (8 * i);
+  return BentoAddEntry(writer, objectId, propertyId, typeId, value, length, 0);
+}
 inline size_t BentoAddImmediateU32(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
                                    uint32_t typeId, uint32_t value) {
   return BentoAddEntry(writer, objectId, propertyId, typeId, value, 4, 0);
@@ -62,47 +89,168 @@ inline size_t BentoAddCode(BentoWriter &writer, uint32_t objectId, uint32_t prop
   return BentoAddImmediate(writer, objectId, propertyId, typeId, code, 4);
 }
 // Appends the bytes to the data (BentoAppendData returns their offset), with a stored entry.
-uint32_t BentoAppendData(BentoWriter &writer, const void *bytes, size_t length);
-size_t BentoAddStored(BentoWriter &writer, uint32_t objectId, uint32_t propertyId, uint32_t typeId,
-                      const void *bytes, size_t length);
+inline uint32_t BentoAppendData(BentoWriter &writer, const void *bytes, size_t length) {
+  const uint32_t offset = static_cast<uint32_t>(writer.data.size());
+  const uint8_t *p = static_cast<const uint8_t *>(bytes);
+  writer.data.insert(writer.data.end(), p, p + length);
+  return offset;
+}
+inline size_t BentoAddStored(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
+                             uint32_t typeId, const void *bytes, size_t length) {
+  const uint32_t offset = BentoAppendData(writer, bytes, length);
+  return BentoAddEntry(writer, objectId, propertyId, typeId, offset, static_cast<uint32_t>(length),
+                       1);
+}
 // A name object: the entry (id, 24 or 23, 21) holding the name and its terminator.
 inline size_t BentoAddName(BentoWriter &writer, uint32_t id, bool isType, const std::string &name) {
   return BentoAddStored(writer, id, isType ? 23 : 24, 21, name.c_str(), name.size() + 1);
 }
 
-// The values of the list types, in the writer's byte order for their counts.
-std::vector<uint8_t> BentoRefArray(const BentoWriter &writer, const std::vector<uint32_t> &ids);
+// The values of the list types, in the writer's byte order for their counts: an object
+// reference array, a mob index list (records of a mob ID and an object), a 12-byte mob ID
+// (bytes 0-3 a fixed prefix that plays no part in any lookup, then the key's halves).
+inline std::vector<uint8_t> BentoRefArray(const BentoWriter &writer,
+                                          const std::vector<uint32_t> &ids) {
+  std::vector<uint8_t> out;
+  PutBytes(out, static_cast<uint16_t>(ids.size()), 2, writer.bigEndian);
+  for (uint32_t id : ids)
+    for (uint32_t v : {id, 0u}) PutU32(out, v);
+  return out;
+}
 struct BentoMobRecord {
   uint32_t low;
   uint32_t high;
   uint32_t objectId;
 };
-std::vector<uint8_t> BentoMobList(const BentoWriter &writer,
-                                  const std::vector<BentoMobRecord> &records);
-// A 12-byte mob ID: bytes 0-3 a fixed prefix, then the key's low and high halves.
-std::vector<uint8_t> BentoMobId(uint32_t low, uint32_t high);
+inline std::vector<uint8_t> BentoMobList(const BentoWriter &writer,
+                                         const std::vector<BentoMobRecord> &records) {
+  std::vector<uint8_t> out;
+  PutBytes(out, static_cast<uint16_t>(records.size()), 2, writer.bigEndian);
+  for (const BentoMobRecord &r : records)
+    for (uint32_t v : {0x2Au, r.low, r.high, r.objectId, 0u}) PutU32(out, v);
+  return out;
+}
+inline std::vector<uint8_t> BentoMobId(uint32_t low, uint32_t high) {
+  std::vector<uint8_t> out;
+  for (uint32_t v : {0x2Au, low, high}) PutU32(out, v);
+  return out;
+}
 
-std::vector<uint8_t> BentoFinish(const BentoWriter &writer, const BentoLabel &label = {});
-bool BentoWriteFile(const BentoWriter &writer, const std::filesystem::path &file,
-                    const BentoLabel &label = {});
+namespace bento_writer_detail {
+
+inline void PutLabel(std::vector<uint8_t> &out, bool big, bool badMagic, uint16_t flags,
+                     uint16_t order, uint16_t major, uint16_t minor, uint32_t tocOffset,
+                     uint32_t tocSize) {
+  static constexpr uint8_t kMagic[8] = {0xA4, 0x43, 0x4D, 0xA5, 0x48, 0x64, 0x72, 0xD7};
+  out.insert(out.end(), kMagic, kMagic + 8);
+  if (badMagic) out[out.size() - 8] ^= 0xFF;
+  for (uint16_t v : {flags, order, major, minor}) PutBytes(out, v, 2, big);
+  for (uint32_t v : {tocOffset, tocSize}) PutBytes(out, v, 4, big);
+}
+
+inline void PutRecords(std::vector<uint8_t> &out, const BentoWriter &w, size_t first, size_t end) {
+  for (size_t i = first; i < end; ++i) {
+    const BentoTocRecord &r = w.toc[i];
+    for (uint32_t v : {r.objectId, r.propertyId, r.typeId, r.value, r.length, r.storage})
+      PutU32(out, v);
+  }
+}
+
+// The version-1 TOC from entry first on, as the label describes the size of the whole (a
+// size a little larger adds zero bytes behind the entries, a smaller one cuts them, a far
+// larger one is a label that lies about the file), then the label, whose fields are
+// little-endian in either byte order.
+inline std::vector<uint8_t> TocAndLabel(const BentoWriter &w, const BentoLabel &label,
+                                        size_t first) {
+  std::vector<uint8_t> out;
+  PutRecords(out, w, first, w.toc.size());
+  const size_t real = w.toc.size() * 24;
+  if (label.tocSize >= 0 && static_cast<size_t>(label.tocSize) < real + 24)
+    out.resize(static_cast<size_t>(label.tocSize) - first * 24, 0);
+  const int64_t order = label.byteOrder >= 0 ? label.byteOrder : w.bigEndian ? 0x4D4D : 0x4949;
+  PutLabel(out, false, label.badMagic, 0, static_cast<uint16_t>(order), label.majorVersion,
+           label.minorVersion,
+           static_cast<uint32_t>(label.tocOffset >= 0 ? label.tocOffset : w.data.size()),
+           static_cast<uint32_t>(label.tocSize >= 0 ? label.tocSize : real));
+  return out;
+}
+
+} // namespace bento_writer_detail
+
+inline std::vector<uint8_t> BentoFinish(const BentoWriter &writer, const BentoLabel &label = {}) {
+  std::vector<uint8_t> out = writer.data;
+  const std::vector<uint8_t> tail = bento_writer_detail::TocAndLabel(writer, label, 0);
+  out.insert(out.end(), tail.begin(), tail.end());
+  return out;
+}
+
+inline bool BentoWriteFile(const BentoWriter &writer, const std::filesystem::path &file,
+                           const BentoLabel &label = {}) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  auto write = [&out](const std::vector<uint8_t> &bytes) {
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+  };
+  write(writer.data);
+  // A table of millions of entries goes out in slices, never copied whole.
+  constexpr size_t kSlice = 65536;
+  size_t first = 0;
+  for (std::vector<uint8_t> slice; writer.toc.size() - first > kSlice; first += kSlice) {
+    slice.clear();
+    bento_writer_detail::PutRecords(slice, writer, first, first + kSlice);
+    write(slice);
+  }
+  write(bento_writer_detail::TocAndLabel(writer, label, first));
+  return static_cast<bool>(out);
+}
+
 // The same records as a version-2 table (label major version 2, written in the writer's byte
 // order): a byte-code stream in blocks of blockKiB KiB, each block closed by an end code
 // and padding. The label's tocSize, when set, cuts the stream; its byteOrder, when set,
 // is written as the block size field.
-std::vector<uint8_t> BentoFinishStream(const BentoWriter &writer, uint16_t blockKiB = 1,
-                                       const BentoLabel &label = {});
+inline std::vector<uint8_t> BentoFinishStream(const BentoWriter &writer, uint16_t blockKiB = 1,
+                                              const BentoLabel &label = {}) {
+  const bool big = writer.bigEndian;
+  const size_t block = size_t{blockKiB} * 1024;
+  std::vector<uint8_t> toc;
+  // A code and its operands never straddle a block: the block is closed first. Immediate
+  // bytes go as they lie, operands in the writer's byte order.
+  auto put = [&](uint32_t code, std::vector<uint32_t> operands, bool asTheyLie = false) {
+    if (block != 0 && toc.size() % block + 4 * operands.size() + 2 > block) {
+      toc.push_back(24);
+      toc.resize((toc.size() + block - 1) / block * block, 0xFF);
+    }
+    toc.push_back(static_cast<uint8_t>(code));
+    for (uint32_t v : operands) PutBytes(toc, v, 4, big && !asTheyLie);
+  };
+  const BentoTocRecord *last = nullptr;
+  for (const BentoTocRecord &r : writer.toc) {
+    if (last == nullptr || r.objectId != last->objectId)
+      put(1, {r.objectId, r.propertyId, r.typeId});
+    else if (r.propertyId != last->propertyId)
+      put(2, {r.propertyId, r.typeId});
+    else if (r.typeId != last->typeId)
+      put(3, {r.typeId});
+    if (r.referenceList != 0) put(15, {r.referenceList});
+    const uint32_t more = (r.storage & kStreamContinued) != 0 ? 1 : 0;
+    if ((r.storage & 1) && (r.storage & kStreamWide)) // an 8-byte offset; the file is small
+      put(7 + more, big ? std::vector<uint32_t>{0, r.value, r.length}
+                        : std::vector<uint32_t>{r.value, 0, r.length});
+    else if (r.storage & 1)
+      put(5 + more, {r.value, r.length});
+    else
+      put(more ? 14 : 9 + r.length,
+          r.length != 0 ? std::vector<uint32_t>{r.value} : std::vector<uint32_t>{}, true);
+    last = &r;
+  }
+  if (label.tocSize >= 0 && static_cast<size_t>(label.tocSize) < toc.size())
+    toc.resize(static_cast<size_t>(label.tocSize));
 
-// Numbers of count bytes for building values.
-void PutBytes(std::vector<uint8_t> &out, uint32_t value, int count, bool bigEndian);
-inline void PutU16(std::vector<uint8_t> &out, uint16_t v) {
-  PutBytes(out, v, 2, false);
-}
-inline void PutU32(std::vector<uint8_t> &out, uint32_t v) {
-  PutBytes(out, v, 4, false);
-}
-inline void PutU16Big(std::vector<uint8_t> &out, uint16_t v) {
-  PutBytes(out, v, 2, true);
-}
-inline void PutU32Big(std::vector<uint8_t> &out, uint32_t v) {
-  PutBytes(out, v, 4, true);
+  std::vector<uint8_t> out = writer.data;
+  out.insert(out.end(), toc.begin(), toc.end());
+  bento_writer_detail::PutLabel(
+      out, big, false, 0x0101,
+      static_cast<uint16_t>(label.byteOrder >= 0 ? label.byteOrder : blockKiB), 2, 0,
+      static_cast<uint32_t>(writer.data.size()), static_cast<uint32_t>(toc.size()));
+  return out;
 }
