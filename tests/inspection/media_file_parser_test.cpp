@@ -71,6 +71,7 @@ TEST_F(MediaFileParserTest, LabelsAndTheirTables) {
     EXPECT_EQ(c.entries, parser->entryCount);
     EXPECT_EQ(c.valid, parser->valid);
     EXPECT_EQ(-1, parser->FirstEntryOfObject(0x20000));
+    EXPECT_EQ(c.entries != 0 ? 0 : -1, parser->FirstEntryOfObject(CM_StdObjID_TOC));
     EXPECT_EQ(0u, parser->MobCount(&parser->clipMobIndex));
   }
   EXPECT_EQ(0, parser->OpenMediaFile((dir.path / "missing.omf").wstring().c_str()));

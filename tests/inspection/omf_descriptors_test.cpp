@@ -54,7 +54,9 @@ struct OmfDescriptorsTest : ContainerTest {
 // walk. The clip part runs regardless; a clip name too long is cut to 256 characters and dots.
 TEST_F(OmfDescriptorsTest, DatabaseWalkAlongTheSourceChain) {
   const MobKey winImport = {0x3002, 0x71}, macImport = {0x3003, 0x71}, loopA = {0x4001, 1},
-               loopB = {0x4002, 1};
+               loopB = {0x4002, 1}, tapeAtZero = {0x3004, 0x71};
+  std::memcpy(&b.writer.toc[0].value, "MDTP", 4); // object 1 a tape: a descriptor at entry 0
+  AddMob(tapeAtZero, "Reel 0", -1, CM_StdObjID_TOC);
   const uint32_t win = OmfAddLocator(b, "WINL", "D:\\Audio\\take1.wav");
   const uint32_t mac = OmfAddLocator(b, "MACL", "Media:take1.wav");
   const uint32_t other = OmfAddAttribute(b, "_XX", "not it");
@@ -73,6 +75,7 @@ TEST_F(OmfDescriptorsTest, DatabaseWalkAlongTheSourceChain) {
       {{0x1004, 1}, macImport, 0, L"Media:take1.wav", L""},
       {{0x1005, 1}, kTape, OmfAddAttributeList(b, {other, 0, late}), L"Reel 12", L"Tape P"},
       {{0x1006, 1}, kTape, OmfAddAttributeList(b, {other, late}), L"Reel 12", L"Late Project"},
+      {{0x1007, 1}, tapeAtZero, 0, L"Reel 0", L""},
       {loopA, loopB, 0, L"", L""},
   };
   for (const auto &c : cases) AddFileMob(c.file, c.source, c.attributes);
@@ -165,10 +168,7 @@ TEST_F(OmfDescriptorsTest, AudioFormatCodesAndUnitSizes) {
     if (c.unitSize >= 0) {
       EXPECT_EQ(static_cast<uint32_t>(c.unitSize), r.unitSize);
     }
-    EXPECT_EQ(c.descriptor[0] == 'W'   ? "_WAV"
-              : c.descriptor[0] == 'A' ? "_AIF"
-                                       : "_PCM",
-              Code(r.mediaType));
+    EXPECT_EQ("_" + std::string(c.descriptor, 3), Code(r.mediaType)); // _WAV, _AIF, _PCM
   }
 }
 
@@ -194,52 +194,46 @@ TEST_F(OmfDescriptorsTest, EachDatabaseCallStartsEmpty) {
 
 // ---- The two walks compared ----
 
-// A media file whose media data class says WAVE while its descriptor is a PCMA descriptor.
-TEST_F(OmfDescriptorsTest, TypeComesFromMediaDataInFilesAndFromTheDescriptorInDatabases) {
-  OmfAddMediaData(b, "WAVE", kFile, {1, 2, 3});
-  AddMob(kFile, "", -1, OmfAddDescriptor(b, "PCMA", {}, 16, 88200));
-  AddMob(kClip, "Clip", 7, 0);
-  Open();
-  EXPECT_EQ("_WAV", Code(MediaFile().mediaType));
-  EXPECT_EQ(0, parser->results.formatCode[2]); // a PCMA descriptor has no WAVE summary
-  EXPECT_TRUE(MobKeyEqual(kClip, parser->results.clipMobKey));
-  const ParserResults &r = Db();
-  EXPECT_EQ("_PCM", Code(r.mediaType));
-  EXPECT_EQ("4416", Code(r.formatCode));
-  EXPECT_EQ(2u, r.unitSize);
-}
-
-// Generated media files of every kind: only the database walk swaps the clip usage of a
+// Generated media files of every kind. The media file walk takes the type from the media
+// data's class (PCM media carry WAVE data, and a PCMA descriptor has no WAVE summary), the
+// database walk from the descriptor; only the database walk swaps the clip usage of a
 // big-endian container back, the compression ID is swapped back in both walks.
 TEST_F(OmfDescriptorsTest, GeneratedMediaFilesOfEveryKindInBothByteOrders) {
-  const std::pair<OmfMediaKind, const char *> kinds[] = {{OmfMediaKind::Video, "_VID"},
-                                                         {OmfMediaKind::Wave, "_WAV"},
-                                                         {OmfMediaKind::Aifc, "_AIF"},
-                                                         {OmfMediaKind::Sd2, "_SD2"}};
+  const struct {
+    OmfMediaKind kind;
+    const char *fileType, *dbType, *format;
+    uint32_t unitSize; // in the database walk
+  } kinds[] = {{OmfMediaKind::Video, "_VID", "_VID", "JFIF", 720 * 486 * 2},
+               {OmfMediaKind::Wave, "_WAV", "_WAV", "4424", 6},
+               {OmfMediaKind::Aifc, "_AIF", "_AIF", "4424", 6},
+               {OmfMediaKind::Pcm, "_WAV", "_PCM", "4424", 3},
+               {OmfMediaKind::Sd2, "_SD2", "_SD2", "\0\0\0\0", 0}};
   OmfMediaSpec plan = GenerateMediaSpecs(1, 1)[0];
   plan.sampleRate = 44100;
   plan.bits = 24;
   plan.channels = 2;
   for (bool big : {false, true}) {
-    for (const auto &[kind, type] : kinds) {
-      SCOPED_TRACE(testing::Message() << type << (big ? " big-endian" : ""));
-      plan.kind = kind;
+    for (const auto &k : kinds) {
+      SCOPED_TRACE(testing::Message() << k.dbType << (big ? " big-endian" : ""));
+      plan.kind = k.kind;
       ASSERT_EQ(1, Open(BuildMediaFile(plan, big)));
       EXPECT_EQ(big ? 0u : 1u, parser->littleEndian);
       const ParserResults &r = MediaFile();
-      EXPECT_EQ(type, Code(r.mediaType));
+      EXPECT_EQ(k.fileType, Code(r.mediaType));
+      EXPECT_EQ(k.kind == OmfMediaKind::Pcm ? std::string(4, '\0') : Code(k.format),
+                Code(r.formatCode));
       EXPECT_EQ(std::wstring(plan.project.begin(), plan.project.end()), r.projectName);
       EXPECT_EQ(L"Tape 001", std::wstring(r.sourceName));
       EXPECT_TRUE(MobKeyEqual(plan.fileMobKey, r.mediaMobKey));
+      EXPECT_TRUE(MobKeyEqual(plan.clipMobKey, r.clipMobKey));
       EXPECT_EQ(big ? plan.clipUsage << 24 : plan.clipUsage, r.clipUsage);
-      const bool audio = kind == OmfMediaKind::Wave || kind == OmfMediaKind::Aifc;
-      EXPECT_EQ(audio                         ? "4424"
-                : kind == OmfMediaKind::Video ? "JFIF"
-                                              : std::string(4, '\0'),
-                Code(r.formatCode));
-      EXPECT_EQ(audio ? 6u : kind == OmfMediaKind::Video ? plan.unitSize : 0u, r.unitSize);
-      EXPECT_EQ(kind == OmfMediaKind::Video ? plan.compressionId : 0u, r.compressionId);
-      EXPECT_EQ(plan.clipUsage, Db(plan.fileMobKey, plan.clipMobKey).clipUsage);
+      EXPECT_EQ(k.kind == OmfMediaKind::Video ? plan.compressionId : 0u, r.compressionId);
+      const ParserResults &db = Db(plan.fileMobKey, plan.clipMobKey);
+      EXPECT_EQ(k.dbType, Code(db.mediaType));
+      EXPECT_EQ(Code(k.format), Code(db.formatCode));
+      EXPECT_EQ(k.unitSize, db.unitSize);
+      EXPECT_EQ(plan.clipUsage, db.clipUsage);
+      EXPECT_EQ(k.kind == OmfMediaKind::Video ? plan.compressionId : 0u, db.compressionId);
     }
   }
 }
