@@ -166,8 +166,7 @@ void WriteMediaFileSeeds(const fs::path &folder) {
   OmfBuilder loop = OmfBegin();
   const uint32_t tape = OmfAddDescriptor(loop, "MDTP");
   (void)tape;
-  const uint32_t clip = OmfAddSourceClip(loop, MobKey{7, 7});
-  const uint32_t slot = OmfAddSlot(loop, clip);
+  const uint32_t slot = OmfAddSourceSlot(loop, MobKey{7, 7});
   OmfMob self;
   self.key = MobKey{7, 7};
   self.name = "LOOP";

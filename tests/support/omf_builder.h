@@ -125,15 +125,13 @@ inline uint32_t OmfAddProjectAttributes(OmfBuilder &b, const std::string &projec
   return OmfAddAttributeList(b, {attribute});
 }
 
-inline uint32_t OmfAddSlot(OmfBuilder &b, uint32_t segment) {
-  const uint32_t id = OmfObject(b, "MSLT");
-  OmfRef(b, PROP_SLOT_SEGMENT, segment);
-  return id;
-}
-inline uint32_t OmfAddSourceClip(OmfBuilder &b, const MobKey &source) {
-  const uint32_t id = OmfObject(b, "SCLP");
+// A slot whose segment is a source clip naming the mob of key source.
+inline uint32_t OmfAddSourceSlot(OmfBuilder &b, const MobKey &source) {
+  const uint32_t clip = OmfObject(b, "SCLP");
   OmfUid(b, PROP_CLIP_SOURCE_ID, source);
-  return id;
+  const uint32_t slot = OmfObject(b, "MSLT");
+  OmfRef(b, PROP_SLOT_SEGMENT, clip);
+  return slot;
 }
 inline uint32_t OmfAddLocator(OmfBuilder &b, const char *classCode, const std::string &path) {
   const uint32_t id = OmfObject(b, classCode);

@@ -77,16 +77,12 @@ inline void OmfAddMedia(OmfBuilder &b, const OmfMediaSpec &plan, bool withMediaD
                                   plan.bits, plan.sampleRate * (plan.bits / 8));
   const uint32_t project = OmfAddProjectAttributes(b, plan.project);
   std::vector<uint32_t> source;
-  if (hasSource) source = {OmfAddSlot(b, OmfAddSourceClip(b, plan.tapeKey))};
+  if (hasSource) source = {OmfAddSourceSlot(b, plan.tapeKey)};
   OmfAddMob(b, OmfMob{plan.fileMobKey, plan.clipName, -1, descriptor, project, source},
             OmfList::Source);
 
-  OmfMob clip{plan.clipMobKey,
-              plan.clipName,
-              plan.clipUsage,
-              0,
-              0,
-              {OmfAddSlot(b, OmfAddSourceClip(b, plan.fileMobKey))}};
+  OmfMob clip{
+      plan.clipMobKey, plan.clipName, plan.clipUsage, 0, 0, {OmfAddSourceSlot(b, plan.fileMobKey)}};
   if (fillerEntries > kMediaEntries) {
     std::vector<uint32_t> attributes;
     for (uint32_t i = 0; i < (fillerEntries - kMediaEntries) / 4; ++i) {
