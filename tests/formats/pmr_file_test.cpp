@@ -117,29 +117,30 @@ TEST_F(PmrFileTest, EntriesThatCannotNameAMediaFileAreSkipped) {
 }
 
 // Damage between good entries is skipped by resynchronising and reported once per file when
-// asked. A garbage length met while resynchronising may reach past the end; that only
-// rejects the candidate, and the good entry in the file's last bytes is still found.
+// asked: mixed damage; a garbage length met while resynchronising that reaches past the end
+// (that only rejects the candidate, and the good entry in the file's last bytes is still
+// found); bytes where every candidate has a length no entry can have.
 TEST_F(PmrFileTest, DamageIsSkippedAndReportedOncePerFileWhenAsked) {
   PmrEntry overlong = kThird;
   overlong.nameLength = 300;
   const uint8_t garbage[37] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x31};
   const uint8_t pastTheEnd[20] = {0, 0, 0, 0, 0, 0, 0, 0, 0x2C, 0x01,  // name length 300
                                   0, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x00}; // 240: past the end
-  for (bool reachesPastTheEnd : {false, true}) {
+  const std::vector<uint8_t> badLengths(20, 0xFF);
+  for (int damage : {0, 1, 2}) {
     PmrWriter w = PmrBegin();
     PmrAdd(w, kFirst);
-    if (reachesPastTheEnd) {
-      PmrAddRaw(w, pastTheEnd, sizeof pastTheEnd);
-    } else {
+    if (damage == 0) {
       PmrAddRaw(w, garbage, sizeof garbage);
       PmrAdd(w, kSecond);
       PmrAdd(w, overlong);
       PmrAdd(w, {"long.omf", std::string(65, 'p'), {9, 9}, {9, 9}}); // a project too long
     }
+    if (damage == 1) PmrAddRaw(w, pastTheEnd, sizeof pastTheEnd);
+    if (damage == 2) PmrAddRaw(w, badLengths.data(), badLengths.size());
     PmrAdd(w, kThird); // fewer than 240 bytes
     const std::wstring path = Save(w.bytes);
-    EXPECT_EQ(reachesPastTheEnd ? Lines({kFirst, kThird}) : Lines({kFirst, kSecond, kThird}),
-              Load(path));
+    EXPECT_EQ(damage == 0 ? Lines({kFirst, kSecond, kThird}) : Lines({kFirst, kThird}), Load(path));
     EXPECT_EQ(log.lines, std::vector<std::wstring>{Report(path, L" ::Found invalid records")});
   }
 }
