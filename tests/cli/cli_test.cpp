@@ -27,18 +27,10 @@ ProgramRun RunCli(const std::vector<std::wstring> &args, bool errorOnTerminal = 
   return run;
 }
 
-// A path's UTF-8 bytes, as the tool writes it, and its wide text, as the tool takes it
-// (std::filesystem would convert wide text through the C locale on Linux).
+// A path's UTF-8 bytes, as the tool writes it.
 std::string Utf8(const fs::path &path) {
   std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
-}
-
-std::wstring Wide(const fs::path &path) {
-  std::string utf8 = Utf8(path);
-  std::wstring wide(platform::Utf8ToWide(utf8.c_str(), nullptr, 0), L'\0');
-  platform::Utf8ToWide(utf8.c_str(), wide.data(), wide.size() + 1);
-  return wide;
 }
 
 TEST(RecordText, CreationTimesInUtc) {
@@ -100,8 +92,10 @@ TEST_F(Cli, EachCommandPrintsItsFormAndEndsWithItsStatus) {
   const fs::path aside = dir.path / "Not.walked"; // no scan of dir.path goes in there
   fs::create_directories(aside);
   // A name outside ASCII reaches the system as UTF-8 and comes back in the report so.
+  // (std::filesystem would convert its wide text through the C locale on Linux.)
   const fs::path named = aside / u8"M\u00E9dias.pmr";
   ASSERT_TRUE(WriteFileBytes(named, w.bytes));
+  const std::wstring wideNamed = aside.wstring() + platform::kPathSeparator + L"M\u00E9dias.pmr";
   const std::wstring omf = (aside / "a.omf").wstring(); // a.omf as a media file
   ASSERT_TRUE(WriteFileBytes(omf, BuildMediaFile(a.plan)));
   const std::wstring pmr = (folder / "msmFMID.pmr").wstring();
@@ -126,7 +120,7 @@ TEST_F(Cli, EachCommandPrintsItsFormAndEndsWithItsStatus) {
     std::vector<std::string> out; // each in standard output, in any order
     std::string err;              // in standard error
   } cases[] = {
-      {{L"pmr", Wide(named)}, 0,
+      {{L"pmr", wideNamed}, 0,
        {"A001C003.omf\tFeature Cut\t11223344.55667788\t99AABBCC.0D0E0F10\n"
         "A002.wav\t**NULL_PROJECT\t00000001.00000002\t00000003.FFFFFFFF\n"},
        "PMRFile::" + Utf8(named) + " ::Found invalid records"},
@@ -141,7 +135,7 @@ TEST_F(Cli, EachCommandPrintsItsFormAndEndsWithItsStatus) {
       {{L"dict", mdb, mdb}, 0, {DictionaryDumpOfFiles({mdb, mdb})}, ""},
       // Each record's fields in a fixed order, then the totals; media paths given with
       // --media are added after the load.
-      {{L"scan", dir.path.wstring(), L"--media", Wide(aside / "single.mxf")}, 0,
+      {{L"scan", dir.path.wstring(), L"--media", (aside / "single.mxf").wstring()}, 0,
        {"a.omf\tCaf\xC3\xA9 scene\t100\t",
         "\t" + where + "\tSource\t",
         "Z\tQ \"x\" \\ y\tTape B\t0000ABCD.12345678\t1\n",

@@ -16,33 +16,30 @@ struct LogCapture {
   int cancelAnswer = 0;
   // Only the receivers captured change; whatever else was installed stays.
   platform::HostHooks previous = platform::SetHostHooks(platform::HostHooks{});
+  static inline LogCapture *current = nullptr;
 
-  static LogCapture *&Current() {
-    static LogCapture *current = nullptr;
-    return current;
-  }
   explicit LogCapture(bool progressToo = false) {
-    Current() = this;
+    current = this;
     platform::HostHooks hooks = previous;
     hooks.logLine = [](const wchar_t *text) {
-      if (Current()) Current()->lines.push_back(text);
+      if (current) current->lines.push_back(text);
     };
     hooks.logError = [](const wchar_t *tag, uint32_t code) {
-      if (Current())
-        Current()->lines.push_back(std::wstring(tag) + L" : error " + std::to_wstring(code));
+      if (current)
+        current->lines.push_back(std::wstring(tag) + L" : error " + std::to_wstring(code));
     };
     if (progressToo) {
-      hooks.progressOverallPos = [](uint64_t pos) { Current()->overallPositions.push_back(pos); };
-      hooks.progressItemTotal = [](uint64_t total) { Current()->itemTotals.push_back(total); };
-      hooks.progressInfo = [](const wchar_t *text) { Current()->infos.push_back(text); };
-      hooks.progressTitle = [](const wchar_t *text) { Current()->titles.push_back(text); };
-      hooks.pollUserCancel = hooks.cancelRequested = [] { return Current()->cancelAnswer; };
+      hooks.progressOverallPos = [](uint64_t pos) { current->overallPositions.push_back(pos); };
+      hooks.progressItemTotal = [](uint64_t total) { current->itemTotals.push_back(total); };
+      hooks.progressInfo = [](const wchar_t *text) { current->infos.push_back(text); };
+      hooks.progressTitle = [](const wchar_t *text) { current->titles.push_back(text); };
+      hooks.pollUserCancel = hooks.cancelRequested = [] { return current->cancelAnswer; };
     }
     platform::SetHostHooks(hooks);
   }
   ~LogCapture() {
     platform::SetHostHooks(previous);
-    Current() = nullptr;
+    current = nullptr;
   }
   LogCapture(const LogCapture &) = delete;
   LogCapture &operator=(const LogCapture &) = delete;

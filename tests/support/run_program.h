@@ -54,16 +54,14 @@ inline ProgramRun RunProgram(const std::filesystem::path &program,
   startup.hStdError = handles[1];
   PROCESS_INFORMATION process{};
   DWORD code = 0;
-  if (handles[0] != INVALID_HANDLE_VALUE && handles[1] != INVALID_HANDLE_VALUE &&
-      CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+  if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                      &startup, &process)) {
     WaitForSingleObject(process.hProcess, INFINITE);
     if (GetExitCodeProcess(process.hProcess, &code)) run.exitCode = static_cast<int>(code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
-  for (HANDLE handle : handles)
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  for (HANDLE handle : handles) CloseHandle(handle); // an invalid one is left as it is
 #else
   std::vector<std::string> texts{program.string()};
   for (const std::wstring &arg : args) {
