@@ -120,31 +120,36 @@ TEST_F(Cli, EachCommandPrintsItsFormAndEndsWithItsStatus) {
     std::vector<std::string> out; // each in standard output, in any order
     std::string err;              // in standard error
   } cases[] = {
-      {{L"pmr", wideNamed}, 0,
+      {{L"pmr", wideNamed},
+       0,
        {"A001C003.omf\tFeature Cut\t11223344.55667788\t99AABBCC.0D0E0F10\n"
         "A002.wav\t**NULL_PROJECT\t00000001.00000002\t00000003.FFFFFFFF\n"},
        "PMRFile::" + Utf8(named) + " ::Found invalid records"},
       {{L"toc", mdb}, 0, {"\nclip mobs\t2\nsource mobs\t4\nmedia data\t0\n"}, ""},
-      {{L"omf", omf}, 0,
+      {{L"omf", omf},
+       0,
        {"project\tQ \"x\" \\ y\nclip\tCaf\xC3\xA9 scene\n", "media mob key\t0000ABCD.12345678\n"},
        ""},
       // Keys in either case of hexadecimal digits; an 8-bit WAVE has no format code, so its
       // zero bytes are shown escaped.
-      {{L"mdb", mdb, L"af09fa90.060a2b34", L"0F9A00AF.060A2B34"}, 0,
-       {"clip\tClip of b.omf\n", "media type\t_WAV\nformat code\t\\0\\0\\0\\0\n"}, ""},
+      {{L"mdb", mdb, L"af09fa90.060a2b34", L"0F9A00AF.060A2B34"},
+       0,
+       {"clip\tClip of b.omf\n", "media type\t_WAV\nformat code\t\\0\\0\\0\\0\n"},
+       ""},
       {{L"dict", mdb, mdb}, 0, {DictionaryDumpOfFiles({mdb, mdb})}, ""},
       // Each record's fields in a fixed order, then the totals; media paths given with
       // --media are added after the load.
-      {{L"scan", dir.path.wstring(), L"--media", (aside / "single.mxf").wstring()}, 0,
-       {"a.omf\tCaf\xC3\xA9 scene\t100\t",
-        "\t" + where + "\tSource\t",
-        "Z\tQ \"x\" \\ y\tTape B\t0000ABCD.12345678\t1\n",
-        "b.omf\tClip of b.omf\tNot Exist\t",
-        "\t" + where + "\tPrecomp\t\tP\tTape A\tAF09FA90.060A2B34\t0\n",
-        "single.mxf\t", "\t**UNKNOWN_MXF\t",
-        "#projects\t4\n#total items\t5\n#unique items\t3\n#total size\t416\n#unreferenced size\t5\n"},
+      {{L"scan", dir.path.wstring(), L"--media", (aside / "single.mxf").wstring()},
+       0,
+       {"a.omf\tCaf\xC3\xA9 scene\t100\t", "\t" + where + "\tSource\t",
+        "Z\tQ \"x\" \\ y\tTape B\t0000ABCD.12345678\t1\n", "b.omf\tClip of b.omf\tNot Exist\t",
+        "\t" + where + "\tPrecomp\t\tP\tTape A\tAF09FA90.060A2B34\t0\n", "single.mxf\t",
+        "\t**UNKNOWN_MXF\t",
+        "#projects\t4\n#total items\t5\n#unique items\t3\n#total size\t416\n#unreferenced "
+        "size\t5\n"},
        ""},
-      {{L"scan", L"--json", pmr}, 0,
+      {{L"scan", L"--json", pmr},
+       0,
        {"{\"file\":\"a.omf\",\"clip\":\"Caf\xC3\xA9 scene\",\"size\":100,",
         ",\"project\":\"Q \\\"x\\\" \\\\ y\",",
         ",\"media_id\":\"0000ABCD.12345678\",\"linked\":1}\n",
@@ -153,14 +158,19 @@ TEST_F(Cli, EachCommandPrintsItsFormAndEndsWithItsStatus) {
         "\n{\"totals\":{\"projects\":3,\"total_items\":4,\"unique_items\":3,"
         "\"total_size\":405,\"unreferenced_size\":5}}\n"},
        ""},
-      {{L"dups", dir.path.wstring()}, 0,
-       {"0000ABCD.12345678\tkeep\tc.omf\tCaf\xC3\xA9 scene\t" + where + "\t300\tP\n"
-        "0000ABCD.12345678\tbackup\ta.omf\tCaf\xC3\xA9 scene\t" + where + "\t100\tQ \"x\" \\ y\n"},
+      {{L"dups", dir.path.wstring()},
+       0,
+       {"0000ABCD.12345678\tkeep\tc.omf\tCaf\xC3\xA9 scene\t" + where +
+        "\t300\tP\n"
+        "0000ABCD.12345678\tbackup\ta.omf\tCaf\xC3\xA9 scene\t" +
+        where + "\t100\tQ \"x\" \\ y\n"},
        ""},
       // The viewer's tree (its form is the viewer's); --depth stops the levels.
       {{L"tree", mdb}, 0, {"[ ID=0x1 ]HEAD\n", "ClipMobIndex  ( omfi:MobIndex )[ext]\n    "}, ""},
-      {{L"tree", mdb, L"--depth", L"1"}, 0,
-       {"ClipMobIndex  ( omfi:MobIndex )[ext]\n  OMFI:HEAD:"}, ""},
+      {{L"tree", mdb, L"--depth", L"1"},
+       0,
+       {"ClipMobIndex  ( omfi:MobIndex )[ext]\n  OMFI:HEAD:"},
+       ""},
 
       {{L"pmr", missing}, 1, {}, " ::open error"},
       {{L"toc", junk}, 1, {"open\t0\n"}, "orvalis-cli: no container label ::"},
@@ -196,7 +206,8 @@ TEST_F(Cli, EachCommandPrintsItsFormAndEndsWithItsStatus) {
     SCOPED_TRACE(testing::PrintToString(c.args));
     ProgramRun run = RunCli(c.args);
     EXPECT_EQ(c.status, run.exitCode) << run.err;
-    for (const std::string &text : c.out) EXPECT_NE(std::string::npos, run.out.find(text)) << run.out;
+    for (const std::string &text : c.out)
+      EXPECT_NE(std::string::npos, run.out.find(text)) << run.out;
     EXPECT_NE(std::string::npos, run.err.find(c.err)) << run.err;
   }
 }

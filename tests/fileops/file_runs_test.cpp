@@ -253,12 +253,12 @@ TEST_P(FileRunTest, EndsAsTheUserAskedAndLosesNoMedia) {
       std::string want = c.after[i][side];
       if (want == "A" || want == "B") want = bytes[want[0] - 'A'];
       if (want == "-") want = "<missing>";
-      EXPECT_EQ(ReadFileBytes((side == 0 ? src : dst) / names[i]), want) << names[i] << " side " << side;
+      EXPECT_EQ(ReadFileBytes((side == 0 ? src : dst) / names[i]), want)
+          << names[i] << " side " << side;
     }
   }
   for (const std::wstring &line : c.lines) EXPECT_TRUE(Logged(Expand(line))) << Expand(line);
-  for (const std::wstring &line : c.absent)
-    EXPECT_FALSE(Logged(Expand(line))) << Expand(line);
+  for (const std::wstring &line : c.absent) EXPECT_FALSE(Logged(Expand(line))) << Expand(line);
   uint32_t attributes = 0;
   platform::Files().getAttributes((src / "a.omf").wstring().c_str(), &attributes);
   EXPECT_TRUE(!(c.setup & kStillReadOnly) || (attributes & platform::kAttributeReadOnly));

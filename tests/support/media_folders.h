@@ -26,8 +26,8 @@ struct FolderMedia {
 
 // A media of a project with keys derived from a number unique across the test; size 0 writes
 // the OMF media file itself.
-inline FolderMedia Media(const char *name, const char *project, uint32_t number,
-                         uint64_t size = 0, OmfMediaKind kind = OmfMediaKind::Video) {
+inline FolderMedia Media(const char *name, const char *project, uint32_t number, uint64_t size = 0,
+                         OmfMediaKind kind = OmfMediaKind::Video) {
   FolderMedia m;
   m.name = name;
   m.size = size;

@@ -43,7 +43,8 @@ struct PmrWriter {
     for (size_t i = 0; i < 4 * static_cast<size_t>(layout.idWords); ++i) {
       uint8_t byte = static_cast<uint8_t>(0xA0 + i);
       if (i >= keyAt && i < keyAt + 8)
-        byte = static_cast<uint8_t>((i < keyAt + 4 ? key.low : key.high) >> (8 * ((i - keyAt) % 4)));
+        byte =
+            static_cast<uint8_t>((i < keyAt + 4 ? key.low : key.high) >> (8 * ((i - keyAt) % 4)));
       bytes.push_back(byte);
     }
   }
