@@ -115,6 +115,26 @@ TEST(Volumes, RootsEndAtTheDeviceAndRenamesStayOnOne) {
   EXPECT_EQ(1, system.sameVolume(L"/tmp", L"/tmp/no/such/file"));
   EXPECT_EQ(0, system.sameVolume(L"/tmp", L"/proc/self"));
 }
+
+// A copy makes or replaces its target, but never replaces a read-only one, as CopyFileEx does
+// on Windows (where Wine, run by root, lets it through).
+TEST(FileCalls, CopyReplacesATargetUnlessItIsReadOnly) {
+  ScratchDir dir;
+  const platform::FileCalls system = platform::SystemFileCalls();
+  ASSERT_TRUE(WriteFileBytes(dir.File("new.omf"), "new", 3));
+  ASSERT_TRUE(WriteFileBytes(dir.File("old.omf"), "old", 3));
+  const std::wstring from = dir.File("new.omf").wstring(), to = dir.File("old.omf").wstring();
+  uint32_t error = 0;
+  EXPECT_EQ(1, system.copyFile(from.c_str(), dir.File("made.omf").wstring().c_str(), nullptr,
+                               nullptr, &error));
+  ASSERT_EQ(1, system.setAttributes(to.c_str(), platform::kAttributeReadOnly, &error));
+  EXPECT_EQ(0, system.copyFile(from.c_str(), to.c_str(), nullptr, nullptr, &error));
+  EXPECT_EQ("old", ReadFileBytes(dir.File("old.omf")));
+  ASSERT_EQ(1, system.setAttributes(to.c_str(), platform::kAttributeArchive, &error));
+  EXPECT_EQ(1, system.copyFile(from.c_str(), to.c_str(), nullptr, nullptr, &error));
+  EXPECT_EQ("new", ReadFileBytes(dir.File("old.omf")));
+  EXPECT_EQ("new", ReadFileBytes(dir.File("made.omf")));
+}
 #endif
 
 // The Windows wildcard rules that every folder listing applies, the same on every system.
