@@ -88,11 +88,7 @@ void StartWindow(PMRFile &f) {
 // Makes the window hold the entry that may start at start: the longest entry, or the rest of
 // the file. False when the file cannot give those bytes (it shrank, or a read failed): the
 // caller goes on through the reader, which meets the same end.
-bool WindowHolds(PMRFile &f, uint64_t start) {
-  const uint64_t left = f.end - start;
-  const uint64_t need = left < kPmrMaxEntryBytes ? left : kPmrMaxEntryBytes;
-  // (After a trailer the next entry may start beyond the window's end.)
-  if (start >= f.windowStart && start <= f.windowEnd && f.windowEnd - start >= need) return true;
+[[gnu::noinline]] bool RefillWindow(PMRFile &f, uint64_t start, uint64_t left) {
   const uint64_t n = left < f.windowCapacity ? left : f.windowCapacity;
   f.reader.Seek(static_cast<int64_t>(start), SEEK_FROM_START);
   if (f.reader.Read(f.window, static_cast<uint32_t>(n)) != n) {
@@ -103,6 +99,15 @@ bool WindowHolds(PMRFile &f, uint64_t start) {
   f.windowStart = start;
   f.windowEnd = start + n;
   return true;
+}
+
+inline bool WindowHolds(PMRFile &f, uint64_t start) {
+  const uint64_t left = f.end - start;
+  const uint64_t need = left < kPmrMaxEntryBytes ? left : kPmrMaxEntryBytes;
+  // (After a trailer the next entry may start beyond the window's end.)
+  if (start >= f.windowStart && start <= f.windowEnd && f.windowEnd - start >= need) [[likely]]
+    return true;
+  return RefillWindow(f, start, left);
 }
 
 uint64_t Load64(const char *at) {
@@ -282,7 +287,7 @@ inline void FillEntry(const EntryView &e, uint32_t idWordCount, PMRIndexEntry &e
   entry.clipMobKey = KeyFromIdentifier(e.secondId, idWordCount);
 }
 
-int Finish(PMRFile &f, int report) {
+[[gnu::noinline]] int Finish(PMRFile &f, int report) {
   // The reader stands where reading field by field would have left it.
   if (f.windowed) f.reader.Seek(static_cast<int64_t>(f.at), SEEK_FROM_START);
   if (f.invalidSeen) {
@@ -295,7 +300,8 @@ int Finish(PMRFile &f, int report) {
 // After a damaged entry the scan tries every following byte as the start of an entry. There a
 // candidate that runs past the end is just another wrong start; only an entry that follows a
 // good one (or the first) ends the file when it is cut short.
-int NextEntryThroughReader(PMRFile &f, PMRIndexEntry *entry, int report, bool resynchronising) {
+[[gnu::noinline]] int NextEntryThroughReader(PMRFile &f, PMRIndexEntry *entry, int report,
+                                             bool resynchronising) {
   for (;;) {
     EntryView view;
     Attempt attempt = ReadEntry(f, view);
@@ -330,7 +336,7 @@ int NextEntryInWindow(PMRFile &f, PMRIndexEntry *entry, int report) {
     uint64_t used;
     const Attempt attempt = ParseEntryInWindow(f.window + (start - f.windowStart), end - start,
                                                idBytes, bigEndian, view, used);
-    if (attempt == Attempt::Valid) {
+    if (attempt == Attempt::Valid) [[likely]] {
       const uint64_t next = start + used;
       f.at = end - next > 4 ? next + 4 : end; // past the trailer
       f.recordStart = start;
