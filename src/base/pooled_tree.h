@@ -137,6 +137,19 @@ template <typename E> struct PooledTree {
     return SetCursor(head != nullptr ? ChainEnd(head) : nullptr);
   }
 
+  // Find for keys looked up in ascending order: the group after the cursor's is most often
+  // the key's, which one comparison confirms instead of a descent from the root.
+  E *FindInOrder(const E *key) {
+    Node *c = cursor;
+    if (c != &sentinel) {
+      while (c->parent != nullptr && c->parent->nextEqual == c) c = c->parent; // group's oldest
+      SetCursor(c);
+      E *next = Next();
+      if (next != nullptr && equal(key, next)) return next;
+    }
+    return Find(key);
+  }
+
   // Next older element equal to the cursor's, or none (the cursor is the oldest of its
   // group and stays there).
   E *FindNextEqual() {

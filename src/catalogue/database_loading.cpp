@@ -220,21 +220,14 @@ int ListAndLookUp(Catalogue &catalogue, const wchar_t *folder, FolderListing &li
   } while (ok && platform::FindNext(find, &entry));
   platform::FindEnd(find);
   if (!ok || !listing.SortByName()) return 0;
-  PooledTree<MediaRecord> &records = catalogue.records;
-  records.SetCursor(nullptr);
+  catalogue.records.SetCursor(nullptr);
   for (size_t k = 0; k < listing.count; ++k) {
     ListedFile &file = listing.files[listing.order[k]];
     CopyText(key.fileName, listing.names + file.nameAt);
-    // The group after the previous name's is most often this name's (a folder's files are
-    // named alike), which one comparison confirms instead of a descent from the root.
-    MediaRecord *record = records.Next();
-    if (record == nullptr || platform::CompareNoCase(record->fileName, key.fileName) != 0)
-      record = records.Find(&key);
+    MediaRecord *record = catalogue.records.FindInOrder(&key);
     while (record != nullptr && platform::CompareNoCase(record->folder, folder) != 0)
-      record = records.FindNextEqual();
+      record = catalogue.records.FindNextEqual();
     file.record = record;
-    // Leaves the cursor on the oldest element of the group, where Next steps to the next one.
-    while (record != nullptr) record = records.FindNextEqual();
   }
   return 1;
 }

@@ -85,9 +85,8 @@ void StartWindow(PMRFile &f) {
   f.windowed = 1;
 }
 
-// Makes the window hold the entry that may start at start: the longest entry, or the rest of
-// the file. False when the file cannot give those bytes (it shrank, or a read failed): the
-// caller goes on through the reader, which meets the same end.
+// Reads the window from start, left bytes before the end of the file; out of line, as the
+// scan needs it once in thousands of entries.
 [[gnu::noinline]] bool RefillWindow(PMRFile &f, uint64_t start, uint64_t left) {
   const uint64_t n = left < f.windowCapacity ? left : f.windowCapacity;
   f.reader.Seek(static_cast<int64_t>(start), SEEK_FROM_START);
@@ -101,6 +100,9 @@ void StartWindow(PMRFile &f) {
   return true;
 }
 
+// Makes the window hold the entry that may start at start: the longest entry, or the rest of
+// the file. False when the file cannot give those bytes (it shrank, or a read failed): the
+// caller goes on through the reader, which meets the same end.
 inline bool WindowHolds(PMRFile &f, uint64_t start) {
   const uint64_t left = f.end - start;
   const uint64_t need = left < kPmrMaxEntryBytes ? left : kPmrMaxEntryBytes;

@@ -152,6 +152,25 @@ TEST(PooledTree, EqualKeysAreChainedNewestFirst) {
   EXPECT_EQ(CheckInvariants(tree), nullptr);
 }
 
+// Keys looked up in ascending order find what Find finds, and leave the cursor where it does,
+// wherever in its group the cursor was left before.
+TEST(PooledTree, KeysLookedUpInOrderFindWhatFindFinds) {
+  Items tree(16);
+  int keys[] = {3, 1, 3, 5, 3};
+  for (int i = 0; i < 5; ++i) tree.Put(keys[i], i);
+  for (int steps = 0; steps < 3; ++steps) { // the cursor left on each element of 3's group
+    tree.SetCursor(nullptr);
+    for (int k : {0, 1, 2, 3, 5, 6}) {
+      Item key{k, 0};
+      Item *found = tree.FindInOrder(&key);
+      PooledTree<Item>::Node *at = tree.cursor;
+      EXPECT_EQ(found, tree.Find(&key)) << k;
+      EXPECT_EQ(at, tree.cursor) << k;
+      for (int s = 0; k == 3 && s < steps; ++s) tree.FindNextEqual();
+    }
+  }
+}
+
 TEST(PooledTree, PoolKeepsAddressesAndHandsOutNodesInOrder) {
   Items tree(2000);
   std::vector<Item *> stored;
