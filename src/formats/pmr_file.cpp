@@ -74,7 +74,8 @@ void StartWindow(PMRFile &f) {
   if (f.windowBytes == 0) return;
   const uint32_t size = f.windowBytes > kPmrMaxEntryBytes ? f.windowBytes : kPmrMaxEntryBytes;
   if (f.windowCapacity < size) {
-    void *grown = std::malloc(size);
+    // Zeroed, so that the slack behind the window never holds unwritten bytes.
+    void *grown = std::calloc(1, size + kPmrBlockSlack);
     if (grown == nullptr) return;
     std::free(f.window);
     f.window = static_cast<uint8_t *>(grown);
@@ -112,47 +113,30 @@ inline bool WindowHolds(PMRFile &f, uint64_t start) {
   return RefillWindow(f, start, left);
 }
 
-uint64_t Load64(const char *at) {
-  uint64_t word;
-  std::memcpy(&word, at, 8);
-  return word;
-}
-
-uint32_t Load32(const char *at) {
-  uint32_t word;
-  std::memcpy(&word, at, 4);
-  return word;
-}
-
-// Marks (in the high bit of each byte) every byte outside 0x20-0x7F: a byte below 0x80 reaches
-// 0x80 when 0x60 is added only from 0x20 up, and a byte from 0x80 has the bit already. A carry
-// out of a byte of 0xA0 or more can only disturb bytes after one already marked.
-constexpr uint64_t kHigh64 = 0x8080808080808080ull, kLift64 = 0x6060606060606060ull;
-constexpr uint32_t kHigh32 = 0x80808080u, kLift32 = 0x60606060u;
-
-uint64_t NonPrintable64(uint64_t word) {
-  return (word | ((word + kLift64) ^ kHigh64)) & kHigh64;
-}
-
-uint32_t NonPrintable32(uint32_t word) {
-  return (word | ((word + kLift32) ^ kHigh32)) & kHigh32;
+// Texts are checked and widened sixteen bytes at a time, each block starting inside the text;
+// the bytes of a block behind the text are read but not used. Names have at most 255 bytes and
+// projects 64, so a block stays within the work entry's fields of 256 and 65 bytes; in the
+// window, within its slack.
+inline uint32_t PrintableBlock(const char *at) {
+#if defined(__SSE2__)
+  // As signed bytes, 0x20-0x7F are exactly those above 0x1F.
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(0x1F))));
+#else
+  uint32_t mask = 0;
+  for (int k = 0; k < 16; ++k) mask |= (static_cast<uint8_t>(at[k]) - 0x20u < 0x60u) << k;
+  return mask;
+#endif
 }
 
 // Bytes that are all within 0x20-0x7F. A zero byte is below 0x20, so a text that passes has
-// no terminator before its length (the work entry writes one right behind it). Whole words are
-// checked, the last one overlapping the one before; nothing outside the text is read.
+// no terminator before its length (the work entry writes one right behind it).
 inline bool PrintableText(const char *text, uint32_t length) {
-  if (length >= 8) {
-    uint64_t bad = NonPrintable64(Load64(text + length - 8));
-    for (uint32_t i = 0; length - i > 8; i += 8) bad |= NonPrintable64(Load64(text + i));
-    return bad == 0;
-  }
-  if (length >= 4) {
-    return (NonPrintable32(Load32(text)) | NonPrintable32(Load32(text + length - 4))) == 0;
-  }
-  uint32_t bad = 0;
-  for (uint32_t i = 0; i < length; ++i) bad |= static_cast<uint8_t>(text[i]) - 0x20u >= 0x60u;
-  return bad == 0;
+  uint32_t i = 0;
+  for (; length - i > 16; i += 16)
+    if (PrintableBlock(text + i) != 0xFFFFu) return false;
+  const uint32_t wanted = (1u << (length - i)) - 1;
+  return (PrintableBlock(text + i) & wanted) == wanted;
 }
 
 // A name of 4 to 255 printable bytes ending in one of the media extensions, and a printable
@@ -251,34 +235,32 @@ inline MobKey KeyFromIdentifier(const uint8_t *id, uint32_t idWordCount) {
   return MobKey{ReadLittle32(at), ReadLittle32(at + 4)};
 }
 
-// Eight bytes widened to eight characters of the same codes.
-void WidenEight(const char *text, wchar_t *to) {
+// Sixteen bytes widened to sixteen characters of the same codes.
+inline void WidenBlock(const char *text, wchar_t *to) {
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
-  const __m128i units =
-      _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(text)), zero);
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text));
+  const __m128i low = _mm_unpacklo_epi8(bytes, zero), high = _mm_unpackhi_epi8(bytes, zero);
   if constexpr (sizeof(wchar_t) == 2) {
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(to), units);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to + 8), high);
   } else {
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_unpacklo_epi16(units, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(to + 4), _mm_unpackhi_epi16(units, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_unpacklo_epi16(low, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to + 4), _mm_unpackhi_epi16(low, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to + 8), _mm_unpacklo_epi16(high, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to + 12), _mm_unpackhi_epi16(high, zero));
   }
 #else
-  for (int k = 0; k < 8; ++k) to[k] = static_cast<wchar_t>(static_cast<uint8_t>(text[k]));
+  for (int k = 0; k < 16; ++k) to[k] = static_cast<wchar_t>(static_cast<uint8_t>(text[k]));
 #endif
 }
 
-// Validated text is plain ASCII: each byte becomes the character of the same code. A text of
-// eight bytes or more goes in blocks of eight, the last block overlapping the one before (it
-// writes the same characters again); nothing outside the text is read.
+// Validated text is plain ASCII: each byte becomes the character of the same code. The last
+// block may write characters behind the terminator; as it starts inside the text, they stay
+// within the entry's fields of 256 and 65 characters.
 inline void Widen(const char *text, uint32_t length, wchar_t *to, uint32_t capacity) {
   const uint32_t n = length < capacity ? length : capacity - 1;
-  if (n >= 8) {
-    for (uint32_t i = 0; n - i > 8; i += 8) WidenEight(text + i, to + i);
-    WidenEight(text + n - 8, to + n - 8);
-  } else {
-    for (uint32_t i = 0; i < n; ++i) to[i] = static_cast<wchar_t>(static_cast<uint8_t>(text[i]));
-  }
+  for (uint32_t i = 0; i < n; i += 16) WidenBlock(text + i, to + i);
   to[n] = 0;
 }
 

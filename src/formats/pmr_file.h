@@ -24,6 +24,8 @@ inline constexpr uint32_t kPmrMaxEntryBytes =
     2 * kPmrMaxIdBytes + 2 + kPmrNameBytes + 2 + kPmrProjectBytes;
 // Entries are parsed from a window of this many of the file's bytes, read in one go.
 inline constexpr uint32_t kPmrWindowBytes = 128u << 10;
+// Texts are read in blocks of sixteen bytes: the window keeps this many bytes behind its end.
+inline constexpr uint32_t kPmrBlockSlack = 16;
 
 // The entry being read; each attempt writes the fields it reads, each text with its terminator.
 struct PMRWorkEntry {
@@ -36,7 +38,8 @@ struct PMRWorkEntry {
 };
 
 // One entry as the index gives it. Texts are the entry's ASCII bytes widened, each ending in
-// a zero; the project is empty when the entry names none.
+// a zero; the project is empty when the entry names none. The characters behind a text's
+// terminator are not part of it and may hold anything.
 struct PMRIndexEntry {
   wchar_t fileName[kPmrNameBytes];
   wchar_t project[kPmrProjectBytes + 1];
