@@ -132,7 +132,7 @@ void Search() {
     Drop(g_shell.basesTree,
          {(g_drive / L"OMFI MediaFiles").wstring(), (g_drive / L"AVID MediaFiles").wstring()});
   }
-  if (gui::TreeRootTexts(g_shell.basesTree).size() < 2) Fail("no index files were found");
+  if (gui::Items(g_shell.basesTree).size() < 2) Fail("no index files were found");
   Shot(L"walkthrough-1-search");
 }
 

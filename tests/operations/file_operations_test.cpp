@@ -16,14 +16,6 @@ namespace fs = std::filesystem;
 
 const fs::path kBackupFolder = L"C:\\AVID_Duplicated_Media_";
 
-// The same folder through Wine's drive for the Unix root (Z:), or empty where there is none.
-std::wstring ThroughZ(const fs::path &onC) {
-  const wchar_t *prefix = _wgetenv(L"WINEPREFIX");
-  fs::path path =
-      std::wstring(L"Z:") + (prefix ? prefix : L"?") + L"/drive_c" + onC.wstring().substr(2);
-  return fs::exists(path.make_preferred()) ? path.wstring() : L"";
-}
-
 std::wstring g_targetFolder; // the folder browser's answer
 
 class OperationsTest : public ShellTest {
@@ -86,7 +78,7 @@ TEST_F(OperationsTest, EachKeyRunsItsOperationOverTheSelection) {
   fs::create_directories(g_targetFolder);
   Command(CMD_MOVE);
   EXPECT_EQ(fs::file_size(scratch.path / "moved" / "a.omf"), 5u);
-  EXPECT_EQ(ListColumn(g_shell.filesList, 2).at(0), L"Not Exist") << "the row drawn again";
+  EXPECT_EQ(gui::Items(g_shell.filesList, 2).at(0), L"Not Exist") << "the row drawn again";
 
   ClearFilesList();
   AddFile(source / "b.omf", "b", 0, true);
@@ -143,19 +135,21 @@ TEST_F(OperationsTest, DriveReachedByTwoPathsKeepsEveryKeepersFile) {
   DemoDriveFacts facts;
   std::string why;
   ASSERT_TRUE(WriteDemoDrive(drive, &facts, &why)) << why;
-  std::wstring alias = ThroughZ(drive);
-  if (alias.empty()) GTEST_SKIP() << "no second drive letter for the same folder";
+  const wchar_t *prefix = _wgetenv(L"WINEPREFIX"); // Z: is Wine's drive for the Unix root
+  fs::path alias = L"Z:" + std::wstring(prefix ? prefix : L"?") + L"/drive_c";
+  if (!fs::exists((alias += drive.wstring().substr(2)).make_preferred()))
+    GTEST_SKIP() << "no second drive letter for the same folder";
   ScanFolder(drive.wstring().c_str());
   ScanFolder(alias.c_str());
   LoadAll();
   OpenFinder();
   HWND list = DuplicatesList(finder);
-  const Names folders = ListColumn(list, 3), names = ListColumn(list, 1);
+  const Names folders = gui::Items(list, 3), names = gui::Items(list, 1);
   for (int row = 0; row < RowCount(list); ++row)
     if (folders[row].starts_with(L"Z:")) ListView_SetCheckState(list, row, FALSE);
   gui::Answer({kAnswerYesToAll}, backup, L"Are you sure");
   EXPECT_GT(Logged(L"QEL::Backup::Same file as the kept copy::"), 0u);
-  const Names sizes = ListColumn(list, 4);
+  const Names sizes = gui::Items(list, 4);
   for (int row = 0; row < RowCount(list); ++row)
     EXPECT_NE(sizes[row], L"Not Exist") << "moved: " << fs::path(folders[row]) / names[row];
 }

@@ -1,8 +1,6 @@
-// Drives the program's real windows in-process for the GUI suites: the shell started once as
-// the program starts it, messages pumped, keys and clicks, controls read back, records in the
-// Files list, drops as the desktop hands them over, questions answered from a helper thread.
-// Header only: the test executables link the window libraries before the support library.
-// Windows build only.
+// Drives the program's real windows in-process for the GUI suites, the walkthrough and the GUI
+// benchmarks. Header only: the test executables link the window libraries before the support
+// library. Windows build only.
 #pragma once
 
 #ifdef _WIN32
@@ -70,16 +68,6 @@ inline std::wstring Text(HWND window) {
   return text;
 }
 
-inline Names ListBoxLines(HWND listBox) {
-  Names lines;
-  for (LRESULT i = 0, n = SendMessageW(listBox, LB_GETCOUNT, 0, 0); i < n; ++i) {
-    std::wstring line(static_cast<size_t>(SendMessageW(listBox, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-    line.resize(SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data())));
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 inline std::wstring TreeItemText(HWND tree, HTREEITEM item) {
   wchar_t text[512] = {};
   TVITEMW tv{TVIF_TEXT, item, 0, 0, text, 512, 0, 0, 0, 0};
@@ -87,11 +75,37 @@ inline std::wstring TreeItemText(HWND tree, HTREEITEM item) {
   return text;
 }
 
-inline Names TreeRootTexts(HWND tree) {
-  Names texts;
-  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
-    texts.push_back(TreeItemText(tree, item));
-  return texts;
+// The texts a control lists, top to bottom: a list box's lines, a tree's top-level items or
+// one column of a list view (the file names of the Files list by default).
+inline Names Items(HWND control, int column = 0) {
+  wchar_t kind[32], text[512];
+  GetClassNameW(control, kind, 32);
+  Names items;
+  if (std::wcscmp(kind, WC_TREEVIEWW) == 0) {
+    for (HTREEITEM i = TreeView_GetRoot(control); i; i = TreeView_GetNextSibling(control, i))
+      items.push_back(TreeItemText(control, i));
+  } else if (_wcsicmp(kind, L"ListBox") == 0) {
+    for (LRESULT i = 0, n = SendMessageW(control, LB_GETCOUNT, 0, 0); i < n; ++i) {
+      items.emplace_back(SendMessageW(control, LB_GETTEXTLEN, i, 0) + 1, L'\0');
+      items[i].resize(SendMessageW(control, LB_GETTEXT, i, (LPARAM)items[i].data()));
+    }
+  } else {
+    for (int i = 0, n = ListView_GetItemCount(control); i < n; ++i) {
+      ListView_GetItemText(control, i, column, text, 512);
+      items.push_back(text);
+    }
+  }
+  return items;
+}
+
+// Checks or unchecks the tree's top-level item with this text; whether it was checked before.
+inline bool Check(HWND tree, const std::wstring &text, int checked = -1) {
+  HTREEITEM item = TreeView_GetRoot(tree);
+  while (item != nullptr && TreeItemText(tree, item) != text)
+    item = TreeView_GetNextSibling(tree, item);
+  bool was = item != nullptr && TreeView_GetCheckState(tree, item) == 1;
+  if (item != nullptr && checked >= 0) TreeView_SetCheckState(tree, item, checked);
+  return was;
 }
 
 // A visible dialog or message box of this process whose title or controls' texts hold needle;
@@ -169,17 +183,6 @@ inline int RowCount(HWND list) {
   return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
-// One column's texts, top to bottom (the file names of the Files list by default).
-inline Names ListColumn(HWND list, int column = 0) {
-  Names texts(RowCount(list));
-  wchar_t text[512];
-  for (int i = 0; i < RowCount(list); ++i) {
-    ListView_GetItemText(list, i, column, text, 512);
-    texts[i] = text;
-  }
-  return texts;
-}
-
 inline void Select(HWND list, int row, bool selected = true) {
   ListView_SetItemState(list, row, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
@@ -192,29 +195,25 @@ inline MediaRecord *Store(MediaRecord record, bool listed = false, bool selected
   return stored;
 }
 
-// A real click on a row of a list view, with Shift or Ctrl held when asked.
-inline void ClickRow(HWND list, int row, WPARAM keys = 0) {
+// A real click on a row of a list view with Shift or Ctrl held when asked, or on a column
+// header, which the header turns into HDN_ITEMCLICK for the list.
+inline void ClickRow(HWND list, int row, WPARAM keys = 0, bool header = false) {
+  HWND target = header ? ListView_GetHeader(list) : list;
   RECT r{LVIR_LABEL, 0, 0, 0};
-  SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
-  LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
-  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
-  SendMessageW(list, WM_LBUTTONUP, keys, at);
-}
-
-// A real click on a column header: the header turns it into HDN_ITEMCLICK for the list.
-inline void ClickHeader(HWND list, int column) {
-  HWND header = ListView_GetHeader(list);
-  RECT r{};
-  Header_GetItemRect(header, column, &r);
+  SendMessageW(target, header ? HDM_GETITEMRECT : LVM_GETITEMRECT, row, (LPARAM)&r);
   LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  SendMessageW(header, WM_LBUTTONUP, 0, at);
+  SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+  SendMessageW(target, WM_LBUTTONUP, keys, at);
   gui::Pump(10);
 }
 
-// A drop as the desktop hands it over: a global DROPFILES block with wide paths, which the
-// receiver releases.
-inline HDROP MakeDrop(const std::vector<std::wstring> &paths) {
+inline void ClickHeader(HWND list, int column) {
+  ClickRow(list, column, 0, true);
+}
+
+// A drop as the desktop hands it over, sent or posted: a global DROPFILES block with wide
+// paths, which the receiver releases.
+inline void Drop(HWND view, const std::vector<std::wstring> &paths, bool post = false) {
   size_t chars = 1;
   for (const std::wstring &p : paths) chars += p.size() + 1;
   HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
@@ -224,11 +223,10 @@ inline HDROP MakeDrop(const std::vector<std::wstring> &paths) {
   auto *out = reinterpret_cast<wchar_t *>(drop + 1);
   for (const std::wstring &p : paths) out += p.copy(out, p.size()) + 1;
   GlobalUnlock(block);
-  return static_cast<HDROP>(block);
-}
-
-inline void Drop(HWND view, const std::vector<std::wstring> &paths) {
-  SendMessageW(view, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+  if (post)
+    PostMessageW(view, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+  else
+    SendMessageW(view, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
 }
 
 // Every test starts with the shell up, an empty catalogue, empty views, "Show only existing

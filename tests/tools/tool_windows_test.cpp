@@ -1,9 +1,6 @@
-// The tool windows opened from the main window, one smoke test each: the "Hardware Tool" over
-// replaced drive queries, the mount tool over the real system's drive letters (under Wine: the
-// prefix's DOS device table, shared by every process of the prefix; the test leaves no mapping
-// behind), and the "OMFi info tool" with its file dialog answered by the test: its buttons, a
-// reference opened by double-clicks, and the close that waits for its thread (the tree's rules:
-// tests/inspection).
+// The tool windows opened from the main window, one smoke test each (the structure tree's rules
+// are tested in tests/inspection). The mount tool maps the real system's drive letters (under
+// Wine the prefix's DOS device table, shared by its processes): the test leaves none behind.
 #include <iterator>
 
 #include "inspection/media_file_parser.h"
@@ -20,22 +17,21 @@ namespace {
 
 // C: answers, E: has no medium; the roots need more room than the tool's first buffer, as on
 // a machine with many drives.
-DWORD WINAPI FakeRoots(DWORD chars, LPWSTR buffer) {
-  static const wchar_t kRoots[] = L"C:\\\0E:\\\0";
-  if (chars < 400) return 400;
-  std::wmemcpy(buffer, kRoots, std::size(kRoots));
-  return std::size(kRoots) - 1;
-}
-
-BOOL WINAPI FakeSpace(LPCWSTR root, PULARGE_INTEGER toCaller, PULARGE_INTEGER total,
-                      PULARGE_INTEGER totalFree) {
-  toCaller->QuadPart = totalFree->QuadPart = 250000000000ull;
-  total->QuadPart = 1000000000000ull;
-  return root[0] == L'C';
-}
-
 TEST_F(ShellTest, DriveToolRowsOfAnsweringDrivesOnTheCommonScale) {
-  DriveQueries previous = SetDriveQueries({FakeRoots, FakeSpace, nullptr, nullptr});
+  DriveQueries fake{};
+  fake.logicalDriveStrings = [](DWORD chars, LPWSTR buffer) -> DWORD {
+    static const wchar_t kRoots[] = L"C:\\\0E:\\\0";
+    if (chars < 400) return 400;
+    std::wmemcpy(buffer, kRoots, std::size(kRoots));
+    return std::size(kRoots) - 1;
+  };
+  fake.diskFreeSpace = [](LPCWSTR root, PULARGE_INTEGER toCaller, PULARGE_INTEGER total,
+                          PULARGE_INTEGER totalFree) -> BOOL {
+    toCaller->QuadPart = totalFree->QuadPart = 250000000000ull;
+    total->QuadPart = 1000000000000ull;
+    return root[0] == L'C';
+  };
+  DriveQueries previous = SetDriveQueries(fake);
   gui::Click(g_shell.hardwareButton);
   HWND tool = FindWindowW(L"QELHWTool", nullptr);
   ASSERT_NE(tool, nullptr);
@@ -66,16 +62,6 @@ std::wstring Mappings(bool remove = false) {
   return letters;
 }
 
-// Checks or unchecks the tree's root item with this text; whether it was checked before.
-bool Check(HWND tree, const std::wstring &text, int checked = -1) {
-  HTREEITEM item = TreeView_GetRoot(tree);
-  while (item != nullptr && gui::TreeItemText(tree, item) != text)
-    item = TreeView_GetNextSibling(tree, item);
-  bool was = item != nullptr && TreeView_GetCheckState(tree, item) == 1;
-  if (item != nullptr && checked >= 0) TreeView_SetCheckState(tree, item, checked);
-  return was;
-}
-
 // Checked folders get the free letters from E: on; a mapping made elsewhere is listed and
 // checked; unchecking a mapping and applying removes it without mapping its folder (still
 // checked in the folders tree) again; a folder gone since the listing uses no letter; Unmount
@@ -95,10 +81,10 @@ TEST_F(ShellTest, ApplyMapsAndRemapsOnlyWhatIsChecked) {
   ASSERT_TRUE(IsWindow(g_shell.mountTool));
   const MountTool &tool = *ContextOf<MountTool>(g_shell.mountTool);
   SetWindowTextW(tool.baseEdit, base.c_str()); // lists the folders on the way
-  EXPECT_EQ(gui::TreeRootTexts(tool.drivesTree), Names{gammaOnQ});
-  EXPECT_TRUE(Check(tool.foldersTree, L"gamma"));
-  Check(tool.foldersTree, L"alpha", TRUE);
-  Check(tool.foldersTree, L"beta", TRUE);
+  EXPECT_EQ(gui::Items(tool.drivesTree), Names{gammaOnQ});
+  EXPECT_TRUE(gui::Check(tool.foldersTree, L"gamma"));
+  gui::Check(tool.foldersTree, L"alpha", TRUE);
+  gui::Check(tool.foldersTree, L"beta", TRUE);
   gui::Click(tool.applyButton);
   gui::Click(tool.applyButton); // applying again maps nothing twice
   Names targets{Target(expected[0]), Target(expected[1])};
@@ -106,10 +92,10 @@ TEST_F(ShellTest, ApplyMapsAndRemapsOnlyWhatIsChecked) {
   EXPECT_EQ(targets, (Names{L"\\??\\" + in(L"alpha"), L"\\??\\" + in(L"beta")}));
   EXPECT_EQ(Mappings(), expected + L"Q");
 
-  Check(tool.drivesTree, gammaOnQ, FALSE);
+  gui::Check(tool.drivesTree, gammaOnQ, FALSE);
   gui::Click(tool.applyButton);
   EXPECT_EQ(Mappings(), expected) << "gamma's mapping removed and not made again";
-  EXPECT_FALSE(Check(tool.foldersTree, L"gamma", TRUE));
+  EXPECT_FALSE(gui::Check(tool.foldersTree, L"gamma", TRUE));
   std::filesystem::remove(scratch.File("gamma"));
   gui::Click(tool.applyButton);
   EXPECT_EQ(Mappings(), expected) << "a folder gone since the listing";
@@ -118,7 +104,7 @@ TEST_F(ShellTest, ApplyMapsAndRemapsOnlyWhatIsChecked) {
   gui::Click(tool.unmountButton);
   EXPECT_EQ(Mappings(), L"");
   EXPECT_EQ(log->lines.size(), 4u) << "each letter and its target";
-  EXPECT_TRUE(gui::TreeRootTexts(tool.drivesTree).empty());
+  EXPECT_TRUE(gui::Items(tool.drivesTree).empty());
   HWND window = g_shell.mountTool;
   gui::Click(g_shell.mountButton); // asking again while it is open keeps the one window
   EXPECT_EQ(g_shell.mountTool, window);
