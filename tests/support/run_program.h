@@ -65,9 +65,8 @@ inline ProgramRun RunProgram(const std::filesystem::path &program,
 #else
   std::vector<std::string> texts{program.string()};
   for (const std::wstring &arg : args) {
-    std::string utf8(platform::WideToUtf8(arg.c_str(), nullptr, 0), '\0');
-    platform::WideToUtf8(arg.c_str(), utf8.data(), utf8.size() + 1);
-    texts.push_back(utf8);
+    texts.emplace_back(platform::WideToUtf8(arg.c_str(), nullptr, 0), '\0');
+    platform::WideToUtf8(arg.c_str(), texts.back().data(), texts.back().size() + 1);
   }
   std::vector<char *> argv;
   for (std::string &text : texts) argv.push_back(text.data());

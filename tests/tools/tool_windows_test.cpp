@@ -117,15 +117,11 @@ TEST_F(ShellTest, ViewerOpensDumpsAndClosesAfterItsThread) {
   const std::filesystem::path file = scratch.File("first.omf"), dump = scratch.File("names.h");
   ASSERT_TRUE(WriteFileBytes(file, BuildMediaFile(Media("", "P", 1).plan)));
   ASSERT_TRUE(WriteFileBytes(dump, std::string(10000, '#').data(), 10000)); // longer than the dump
-  static std::vector<std::wstring> answers; // the file dialog's answers, taken from the back
-  answers = {dump.wstring(), file.wstring()};
+  static std::wstring chosen;
+  chosen = file.wstring();
   FileDialogFunction previous = SetViewerFileDialog([](FileDialogRequest *request) {
-    if (answers.empty()) return false;
-    lstrcpynW(request->path, answers.back().c_str(), static_cast<int>(request->capacity));
-    answers.pop_back();
-    return true;
+    return lstrcpynW(request->path, chosen.c_str(), static_cast<int>(request->capacity)) != nullptr;
   });
-
   OpenOmfViewer(g_shell.instance, g_shell.uiFont, nullptr, &g_shell.omfViewer);
   ASSERT_TRUE(IsWindow(g_shell.omfViewer));
   const OmfViewer &viewer = *ContextOf<OmfViewer>(g_shell.omfViewer);
@@ -141,6 +137,7 @@ TEST_F(ShellTest, ViewerOpensDumpsAndClosesAfterItsThread) {
   EXPECT_TRUE(gui::TreeItemText(tree, clip).ends_with(L"]MMOB")) << gui::TreeItemText(tree, clip);
   EXPECT_EQ(TreeView_GetNextSibling(tree, clip), nullptr);
   EXPECT_EQ(Logged(L"-----------------------TOC hex dump-----------------------"), 2u);
+  chosen = dump.wstring();
   gui::Click(viewer.dumpButton);
   EXPECT_EQ(std::filesystem::file_size(dump), DictionaryDumpOfFiles({file}).size());
 
