@@ -1,5 +1,4 @@
-// The bytes of a dictionary dump made in-process by the core, for comparing with what the
-// viewer's Dump button and orvalis-cli dict write.
+// Dictionary dumps made in-process by the core, to compare with the viewer's and orvalis-cli's.
 #pragma once
 
 #include <filesystem>
@@ -23,8 +22,7 @@ inline std::string DictionaryDumpText(NameDictionary *names) {
   return text;
 }
 
-// The dump after opening the files in this order in one viewer: names of every file that
-// opens, the first name of an ID kept.
+// The dump after opening the files in this order in one viewer (the first name of an ID kept).
 inline std::string DictionaryDumpOfFiles(const std::vector<std::filesystem::path> &files) {
   auto parser = std::make_unique<MediaFileParser>();
   NameDictionary *names = nullptr;

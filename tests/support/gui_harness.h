@@ -6,7 +6,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 #include <shlobj.h>
 #include <gtest/gtest.h>
 

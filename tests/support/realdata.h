@@ -1,13 +1,12 @@
-// Files written by other programs, kept beside the repository (never inside it), and other
-// paths of the build machine that CMake bakes into the tests.
+// Paths of the build machine that CMake bakes into the tests: the sample files written by other
+// programs are kept beside the repository, never inside it.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <system_error>
 
-// A path of the build machine as this program sees it: under Wine the machine's root
-// folder is drive Z:.
+// A path of the build machine as this program sees it: under Wine its root folder is drive Z:.
 inline std::filesystem::path BuildMachinePath(std::string path) {
 #ifdef _WIN32
   if (!path.empty() && path[0] == '/') path = "Z:" + path;
@@ -17,8 +16,7 @@ inline std::filesystem::path BuildMachinePath(std::string path) {
 }
 
 #ifdef ORVALIS_REALDATA_DIR
-// The sample file at relative (e.g. "vo-repair-mvp/msmFMID.pmr"), or an empty path when it
-// is not there; tests skip then.
+// The sample file at relative, or an empty path when it is not there (tests skip then).
 inline std::filesystem::path RealdataFile(const char *relative) {
   std::filesystem::path file = BuildMachinePath(ORVALIS_REALDATA_DIR) / relative;
   std::error_code error;

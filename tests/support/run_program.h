@@ -1,6 +1,5 @@
-// Runs a program as a child process, without a shell, and collects what it wrote. Used by
-// the tests of orvalis-cli and of the build's layer check; in the Windows build the child
-// runs under Wine like the test.
+// Runs a program as a child process, without a shell, and collects what it wrote; in the
+// Windows build the child runs under Wine like the test.
 #pragma once
 
 #include <filesystem>
