@@ -12,23 +12,21 @@
 namespace {
 
 #ifndef _WIN32
-struct Probe {
-  const char *name;
-  const char *include; // the one include of low/a.cpp
-  const char *listed;  // the files of low/ that the list names
-  int exitCode;
-  const char *says; // in the check's output
-};
-
 TEST(LayerCheck, RefusesAnUpwardIncludeAndAnUnlistedFile) {
-  const Probe probes[] = {
+  const struct {
+    const char *name;
+    const char *include; // the one include of low/a.cpp
+    const char *listed;  // the files of low/ that the list names
+    int exitCode;
+    const char *says; // in the check's output
+  } probes[] = {
       {"own and lower folders", "#include \"base/x.h\"", "a.cpp", 0, ""},
       {"a folder above", "#include \"high/x.h\"", "a.cpp", 1,
        "low/a.cpp: #include \"high/x.h\": low may include only low, base"},
       {"a file not listed", "#include <cstdint>", "", 1,
        "src/low/a.cpp is not listed in cmake/OrvalisSources.cmake"},
   };
-  for (const Probe &p : probes) {
+  for (const auto &p : probes) {
     SCOPED_TRACE(p.name);
     ScratchDir dir;
     for (const char *folder : {"low", "base", "high"})

@@ -130,34 +130,22 @@ TEST(PooledTree, AscendingKeysMixedWithOthersStayOrdered) {
   }
 }
 
-TEST(PooledTree, EqualKeysAreChainedNewestFirst) {
-  Items tree(16);
-  int keys[] = {2, 7, 7, 1, 7};
-  for (int i = 0; i < 5; ++i) tree.Put(keys[i], i);
-  tree.ExpectOrderAndShape();
-  Item key{7, 0};
-  EXPECT_EQ(tree.Find(&key)->id, 4);
-  PooledTree<Item>::Node *newest = tree.cursor;
-  EXPECT_EQ(tree.FindNextEqual()->id, 2);
-  EXPECT_EQ(tree.FindNextEqual()->id, 1);
-  EXPECT_EQ(tree.FindNextEqual(), nullptr);
-  EXPECT_EQ(tree.GroupStep(newest)->id, 2); // from a kept node
-  Item missing{5, 0};
-  EXPECT_EQ(tree.Find(&missing), nullptr);
-  EXPECT_EQ(tree.FindNextEqual(), nullptr);
-  Item again{2, 9}, fresh{3, 9};
-  EXPECT_EQ(tree.InsertUnique(&again)->id, 0); // the stored one; nothing added
-  EXPECT_EQ(tree.count, 5u);
-  EXPECT_EQ(tree.InsertUnique(&fresh)->id, 9);
-  EXPECT_EQ(CheckInvariants(tree), nullptr);
-}
-
-// Keys looked up in ascending order find what Find finds, and leave the cursor where it does,
-// wherever in its group the cursor was left before.
-TEST(PooledTree, KeysLookedUpInOrderFindWhatFindFinds) {
+// Equal keys are chained newest first. Keys looked up in ascending order find what Find finds
+// and leave the cursor where it does, wherever in its group the cursor was left before.
+TEST(PooledTree, EqualKeysAreChainedNewestFirstAndFoundInOrder) {
   Items tree(16);
   int keys[] = {3, 1, 3, 5, 3};
   for (int i = 0; i < 5; ++i) tree.Put(keys[i], i);
+  tree.ExpectOrderAndShape();
+  Item three{3, 0}, missing{4, 0};
+  EXPECT_EQ(tree.Find(&three)->id, 4);
+  PooledTree<Item>::Node *newest = tree.cursor;
+  EXPECT_EQ(tree.FindNextEqual()->id, 2);
+  EXPECT_EQ(tree.FindNextEqual()->id, 0);
+  EXPECT_EQ(tree.FindNextEqual(), nullptr);
+  EXPECT_EQ(tree.GroupStep(newest)->id, 2); // from a kept node
+  EXPECT_EQ(tree.Find(&missing), nullptr);
+  EXPECT_EQ(tree.FindNextEqual(), nullptr);
   for (int steps = 0; steps < 3; ++steps) { // the cursor left on each element of 3's group
     tree.SetCursor(nullptr);
     for (int k : {0, 1, 2, 3, 5, 6}) {
@@ -169,6 +157,11 @@ TEST(PooledTree, KeysLookedUpInOrderFindWhatFindFinds) {
       for (int s = 0; k == 3 && s < steps; ++s) tree.FindNextEqual();
     }
   }
+  Item again{1, 9}, fresh{2, 9};
+  EXPECT_EQ(tree.InsertUnique(&again)->id, 1); // the stored one; nothing added
+  EXPECT_EQ(tree.count, 5u);
+  EXPECT_EQ(tree.InsertUnique(&fresh)->id, 9);
+  EXPECT_EQ(CheckInvariants(tree), nullptr);
 }
 
 TEST(PooledTree, PoolKeepsAddressesAndHandsOutNodesInOrder) {

@@ -1,6 +1,4 @@
-// The platform layer as the core sees it: path texts and the system's size answers, the
-// volumes a file operation works on, what the POSIX file layer agrees to open, the Windows
-// wildcard rules of every folder listing, text (case rules, UTF-8) and large tables.
+// The platform layer as the core sees it.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -158,6 +156,8 @@ TEST(Wildcard, PatternsOfTheWalksSelectWhatWindowsSelects) {
             << testing::PrintToString(std::wstring(c.pattern) + L" " + name);
     }
   }
+  platform::FindData found;
+  EXPECT_EQ(platform::kInvalidFind, platform::FindFirst(L".", nullptr, 0, &found)) << "no pattern";
 }
 
 // File names compare without regard to case, project names with it (both orders consistent,
@@ -187,32 +187,27 @@ TEST(TextCompare, IgnoringCaseTreatsLettersAlikeAndWithCaseKeepsSpellingsApart) 
 #endif
 }
 
-// "aé€🐀": one, two, three and four UTF-8 bytes; the last is a surrogate pair on Windows
-// whose low half is the lowest there is.
-const char kUtf8[] = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x90\x80";
-const wchar_t *const kWide = L"a\u00E9\u20AC\U0001F400";
+// "aé€", U+10000 and U+10FFFF: one to four UTF-8 bytes; the last two are surrogate pairs on
+// Windows, with the lowest low half and the highest high half there are.
+const char kUtf8[] = "a\xC3\xA9\xE2\x82\xAC\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+const wchar_t *const kWide = L"a\u00E9\u20AC\U00010000\U0010FFFF";
 
-TEST(TextUtf8, RoundTripsEveryCharacterWidthAndKeepsWholeCharactersInShortBuffers) {
+TEST(TextUtf8, RoundTripsEveryWidthKeepsWholeCharactersAndReplacesMalformedInput) {
   char utf8[32];
-  EXPECT_EQ(platform::WideToUtf8(kWide, utf8, sizeof utf8), 10u);
+  EXPECT_EQ(platform::WideToUtf8(kWide, utf8, sizeof utf8), 14u);
   EXPECT_STREQ(utf8, kUtf8);
   wchar_t wide[16];
   EXPECT_EQ(platform::Utf8ToWide(kUtf8, wide, 16), std::wcslen(kWide));
   EXPECT_STREQ(wide, kWide);
   // Room for "aé" and 2 bytes of the euro sign, which must not be split.
-  EXPECT_EQ(platform::WideToUtf8(kWide, utf8, 6), 10u);
+  EXPECT_EQ(platform::WideToUtf8(kWide, utf8, 6), 14u);
   EXPECT_STREQ(utf8, "a\xC3\xA9");
-  EXPECT_EQ(platform::WideToUtf8(kWide, nullptr, 0), 10u);
+  EXPECT_EQ(platform::WideToUtf8(kWide, nullptr, 0), 14u);
   EXPECT_EQ(platform::Utf8ToWide(kUtf8, wide, 2), std::wcslen(kWide));
   EXPECT_STREQ(wide, L"a");
-}
-
-TEST(TextUtf8, MalformedInputBecomesReplacementCharacters) {
-  wchar_t wide[16];
-  // A stray continuation byte, an overlong "/", a cut-off sequence at the end.
+  // A stray continuation byte, an overlong "/", a cut-off sequence at the end; a lone half.
   platform::Utf8ToWide("x\x80y\xC0\xAFz\xE2\x82", wide, 16);
   EXPECT_STREQ(wide, L"x\uFFFDy\uFFFD\uFFFDz\uFFFD\uFFFD");
-  char utf8[16];
   const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xD800), L'b', 0};
   platform::WideToUtf8(lone, utf8, sizeof utf8);
   EXPECT_STREQ(utf8, "a\xEF\xBF\xBD"
