@@ -72,6 +72,7 @@ orvalis_folder(catalogue LAYER core USES inspection
     index_records.h
     media_linking.cpp
     media_linking.h
+    media_record.cpp
     media_record.h)
 
 orvalis_folder(fileops LAYER core USES catalogue

@@ -73,7 +73,7 @@ void ReadEntries(Catalogue &catalogue, PMRFile &index, MediaFileParser &parser, 
       if (!described && parser.status != kContainerNotFound)
         ReportAboutPath(kDatabaseNotUsed, ContainerStatusText(parser.status), mediaDatabase);
     }
-    std::memset(&work, 0, sizeof work);
+    EmptyRecord(work);
     while (index.NextEntry(&entry, 1) == 1) {
       RecordFromIndexEntry(entry, work);
       work.linked = 1;
@@ -94,7 +94,7 @@ void ReadEntries(Catalogue &catalogue, PMRFile &index, MediaFileParser &parser, 
         ProgressCount(L"Getting data for Record No: ", catalogue.records.count);
         platform::ProgressItemPos(catalogue.records.count);
       }
-      std::memset(&work, 0, sizeof work);
+      EmptyRecord(work);
     }
     parser.ResetParser();
     index.Close();
@@ -241,7 +241,7 @@ int MatchFolderAsListed(Catalogue &catalogue, const wchar_t *folder, MediaRecord
   if (find == platform::kInvalidFind) return 1;
   do {
     if (!IsMediaEntry(entry)) continue;
-    std::memset(&key, 0, sizeof key);
+    EmptyRecord(key);
     CopyText(key.fileName, entry.name);
     CopyText(key.folder, folder);
     StoreFileFacts(catalogue, nullptr, key, folder, entry.attributes, entry.size, entry.created);
@@ -266,7 +266,7 @@ int MatchFilesOnDisk(Catalogue &catalogue, MediaRecord &key) {
     if (!IsLoaded(database) || !platform::PathExists(database->path)) continue;
     wchar_t folder[kPathChars];
     DatabaseFolder(database, folder);
-    std::memset(&key, 0, sizeof key);
+    EmptyRecord(key);
     if (!g_matchInNameOrder || !ListAndLookUp(catalogue, folder, listing, key)) {
       if (!MatchFolderAsListed(catalogue, folder, key, progress, matched)) return 0;
       continue;
@@ -274,7 +274,7 @@ int MatchFilesOnDisk(Catalogue &catalogue, MediaRecord &key) {
     for (size_t i = 0; i < listing.count; ++i) {
       const ListedFile &file = listing.files[i];
       if (file.record == nullptr) {
-        std::memset(&key, 0, sizeof key);
+        EmptyRecord(key);
         CopyText(key.fileName, listing.Name(i));
         CopyText(key.folder, folder);
       }

@@ -1,5 +1,6 @@
 // The catalogue's plain records. Text fields are fixed buffers of wide characters that
-// include their terminator; records are copied by value.
+// include their terminator; what lies behind a terminator is not part of the text. Records are
+// copied by value, or by CopyRecord where many are copied.
 #pragma once
 
 #include <cstdint>
@@ -48,3 +49,9 @@ struct DatabaseEntry {
   uint32_t enabled;         // the database tree's check box
   uint32_t present;         // 1 whenever the path was (re)added
 };
+
+// Empties a record: every field zero, each text cut at its first character.
+void EmptyRecord(MediaRecord &record);
+// Copies a record's fields and the used part of each text; the tails behind the terminators
+// keep what they held.
+void CopyRecord(MediaRecord &destination, const MediaRecord &source);

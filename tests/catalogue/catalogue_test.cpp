@@ -376,7 +376,10 @@ TEST_F(CatalogueTest, MatchingInNameOrderGivesTheCatalogueOfMatchingAsListed) {
     LoadAll();
     size_t i = 0;
     for (MediaRecord *r = g_catalogue.records.First(); r; r = g_catalogue.records.Next(), ++i) {
-      std::string bytes(reinterpret_cast<const char *>(r), sizeof *r);
+      // What lies behind a text's terminator is not part of the record.
+      auto canonical = std::make_unique<MediaRecord>();
+      CopyRecord(*canonical, *r);
+      std::string bytes(reinterpret_cast<const char *>(canonical.get()), sizeof *r);
       if (inNameOrder == 0) {
         asListed.push_back(bytes);
       } else {
@@ -575,6 +578,41 @@ TEST_F(CatalogueTest, DuplicateRowsAreTheKeeperThenEveryOlderCopyOnDisk) {
 }
 
 // Each group of media IDs is visited once, by its newest record, in a large random index.
+// Emptying and copying a record write every byte but those behind a text's terminator: texts
+// of every length, from empty to one without a terminator.
+TEST(MediaRecords, EmptiedAndCopiedRecordsDifferOnlyBehindTheTerminators) {
+  auto source = std::make_unique<MediaRecord>(), copy = std::make_unique<MediaRecord>(),
+       empty = std::make_unique<MediaRecord>();
+  auto bytes = [](MediaRecord &r) { return reinterpret_cast<unsigned char *>(&r); };
+  for (size_t i = 0; i < sizeof(MediaRecord); ++i) bytes(*source)[i] = 1 + i % 251;
+  std::memset(copy.get(), 0xEE, sizeof(MediaRecord));
+  std::memset(empty.get(), 0xEE, sizeof(MediaRecord));
+  const struct {
+    wchar_t *text;
+    size_t chars, length;
+  } texts[] = {{source->folder, kPathChars, 0},
+               {source->fileName, kPathChars, 259},
+               {source->project, kProjectChars, 65},
+               {source->nameInBin, kPathChars, 7},
+               {source->source, kPathChars, 1}};
+  for (const auto &t : texts)
+    if (t.length < t.chars) t.text[t.length] = 0;
+  CopyRecord(*copy, *source);
+  EmptyRecord(*empty);
+  for (size_t i = 0; i < sizeof(MediaRecord); ++i) {
+    bool copied = true, emptied = true; // the byte is part of the copy, of the empty record
+    for (const auto &t : texts) {
+      const size_t at = reinterpret_cast<unsigned char *>(t.text) - bytes(*source);
+      if (i >= at && i - at < t.chars * sizeof(wchar_t)) {
+        copied = (i - at) / sizeof(wchar_t) <= t.length;
+        emptied = i - at < sizeof(wchar_t);
+      }
+    }
+    EXPECT_TRUE(!copied || bytes(*source)[i] == bytes(*copy)[i]) << "copy, byte " << i;
+    EXPECT_TRUE(!emptied || bytes(*empty)[i] == 0) << "empty record, byte " << i;
+  }
+}
+
 TEST(DuplicateGroups, EachGroupIsVisitedOnceByItsNewestRecord) {
   auto c = std::make_unique<Catalogue>(); // large: off the stack
   std::mt19937 random(7);
