@@ -1,8 +1,5 @@
-// Copy, move and delete runs over real files in a scratch folder, and the backup of
-// duplicates into "AVID_Duplicated_Media_" at the root of each file's volume (the scratch
-// folder plays that root): the questions answered from a script, Cancel given at chosen
-// moments, and file calls that fail on purpose (platform::SetFileCalls). After every run no
-// media byte is lost.
+// Copy, move, delete and backup runs over real files in a scratch folder (the root of their
+// volume), with scripted answers, Cancel and failing file calls. No run loses a media byte.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -199,8 +196,8 @@ struct Case {
   unsigned setup;
   int cancelBeforeRow;
   size_t questions;
-  // a.omf, then b.omf: {source, target} as "A"/"B" (its bytes), "old", "new" or "-" (none).
-  const char *after[2][2];
+  // a.omf's source and target, then b.omf's: "A"/"B" (its bytes), "old", "new" or "-" (none).
+  std::string after;
   // Lines logged; "$S|" and "$D|" stand for the source and target folders, "$C" for the
   // code of a cancelled copy.
   std::vector<std::wstring> lines;
@@ -248,15 +245,14 @@ TEST_P(FileRunTest, EndsAsTheUserAskedAndLosesNoMedia) {
   Run(c.kind, dst);
 
   EXPECT_EQ(script.asked.size(), c.questions);
-  for (int i = 0; i < 2; ++i) {
-    for (int side = 0; side < 2; ++side) {
-      std::string want = c.after[i][side];
-      if (want == "A" || want == "B") want = bytes[want[0] - 'A'];
-      if (want == "-") want = "<missing>";
-      EXPECT_EQ(ReadFileBytes((side == 0 ? src : dst) / names[i]), want)
-          << names[i] << " side " << side;
+  std::string after;
+  for (const char *name : names) {
+    for (const fs::path &side : {src, dst}) {
+      const std::string b = ReadFileBytes(side / name);
+      after += (b == bytes[0] ? "A" : b == bytes[1] ? "B" : b == "<missing>" ? "-" : b) + " ";
     }
   }
+  EXPECT_EQ(c.after + " ", after);
   for (const std::wstring &line : c.lines) EXPECT_TRUE(Logged(Expand(line))) << Expand(line);
   for (const std::wstring &line : c.absent) EXPECT_FALSE(Logged(Expand(line))) << Expand(line);
   uint32_t attributes = 0;
@@ -269,60 +265,57 @@ TEST_P(FileRunTest, EndsAsTheUserAskedAndLosesNoMedia) {
 const Case kCases[] = {
     // The answers and their "to All" forms.
     {"yes_then_skip", FileRunKind::kCopy, {}, {kAnswerYes, kAnswerSkipFile}, kOldTargets, -1, 2,
-     {{"A", "A"}, {"B", "old"}},
+     "A A B old",
      {L"QEL::Copy::Overwriting", L"QEL::Copy::Skipping", L"Copied::$S|a.omf", L"Skipped::$S|b.omf"}},
     {"yes_to_all_over_read_only_targets", FileRunKind::kCopy, {}, {kAnswerYesToAll},
-     kOldTargets | kReadOnlyTargets, -1, 1, {{"A", "A"}, {"B", "B"}}, {L"Copied::$S|b.omf"}},
+     kOldTargets | kReadOnlyTargets, -1, 1, "A A B B", {L"Copied::$S|b.omf"}},
     {"skip_all", FileRunKind::kMove, {}, {kAnswerSkipAll}, kOldTargets, -1, 1,
-     {{"A", "old"}, {"B", "old"}}, {L"QEL::Move::Skipping", L"Skipped::$S|b.omf"}},
+     "A old B old", {L"QEL::Move::Skipping", L"Skipped::$S|b.omf"}},
     {"cancel_ends_the_run", FileRunKind::kCopy, {}, {kAnswerCancel}, kOldTargets, -1, 1,
-     {{"A", "old"}, {"B", "old"}}, {L"Skipped::$S|a.omf"}, {L"Skipped::$S|b.omf"}},
-    {"move_renames", FileRunKind::kMove, {}, {}, 0, -1, 0, {{"-", "A"}, {"-", "B"}},
+     "A old B old", {L"Skipped::$S|a.omf"}, {L"Skipped::$S|b.omf"}},
+    {"move_renames", FileRunKind::kMove, {}, {}, 0, -1, 0, "- A - B",
      {L"Moved::$S|a.omf", L"Moved::$S|b.omf"}},
     {"delete_asks_read_only_apart", FileRunKind::kDelete, {},
-     {kAnswerYesToAll, kAnswerYes, kAnswerSkipFile}, kReadOnly, -1, 3, {{"-", "-"}, {"B", "-"}},
+     {kAnswerYesToAll, kAnswerYes, kAnswerSkipFile}, kReadOnly, -1, 3, "- - B -",
      {L"Deleted::$S|a.omf", L"Skipped::$S|b.omf"}},
     // Failures part-way: the run stops, the partial target goes, the source stays.
-    {"disk_full_mid_copy", FileRunKind::kCopy, {.diskFull = true}, {}, 0, -1, 0,
-     {{"A", "-"}, {"B", "-"}},
+    {"disk_full_mid_copy", FileRunKind::kCopy, {.diskFull = true}, {}, 0, -1, 0, "A - B -",
      {L"QEL::Copy::CopyFileEx : error 112", L"QEL::Copy::Removed incomplete target::$D|a.omf",
-      L"Skipped::$S|a.omf"},
-     {L"Skipped::$S|b.omf"}},
+      L"Skipped::$S|a.omf"}, {L"Skipped::$S|b.omf"}},
     {"disk_full_mid_move_to_another_volume", FileRunKind::kMove,
-     {.diskFull = true, .otherVolume = true}, {}, 0, -1, 0, {{"A", "-"}, {"B", "-"}},
+     {.diskFull = true, .otherVolume = true}, {}, 0, -1, 0, "A - B -",
      {L"QEL::Move(CopyFileEx) : error 112", L"QEL::Move::Removed incomplete target::$D|a.omf"}},
     {"cancel_mid_copy", FileRunKind::kCopy, {.cancelMidCopy = true}, {}, 0, -1, 0,
-     {{"A", "-"}, {"B", "-"}}, {L"QEL::Copy::CopyFileEx : error $C", L"Skipped::$S|a.omf"},
+     "A - B -", {L"QEL::Copy::CopyFileEx : error $C", L"Skipped::$S|a.omf"},
      {L"Skipped::$S|b.omf"}},
     {"source_delete_fails_after_copy_to_another_volume", FileRunKind::kMove,
-     {.otherVolume = true, .deleteFails = L"src"}, {}, kReadOnly | kStillReadOnly, -1, 0, {{"A", "A"}, {"B", "-"}},
+     {.otherVolume = true, .deleteFails = L"src"}, {}, kReadOnly | kStillReadOnly, -1, 0, "A A B -",
      {L"QEL::Move(DeleteFile) : error 5", L"Skipped::$S|a.omf"}, {L"Skipped::$S|b.omf"}},
     {"delete_refused_keeps_read_only", FileRunKind::kDelete, {.deleteFails = L"a.omf"},
-     {kAnswerYesToAll, kAnswerYesToAll}, kReadOnly | kStillReadOnly, -1, 2, {{"A", "-"}, {"-", "-"}},
+     {kAnswerYesToAll, kAnswerYesToAll}, kReadOnly | kStillReadOnly, -1, 2, "A - - -",
      {L"QEL::DeleteFile : error 5", L"Skipped::$S|a.omf", L"Deleted::$S|b.omf"}},
     {"unreadable_identity_asks_nothing", FileRunKind::kCopy, {.identityFails = L"dst"},
-     {kAnswerYesToAll}, kOldTargets, -1, 0, {{"A", "old"}, {"B", "old"}},
+     {kAnswerYesToAll}, kOldTargets, -1, 0, "A old B old",
      {L"QEL::Copy(GetFileInformationByHandle) : error 5"}},
     // Cancel never costs the old target.
     {"cancel_before_the_question", FileRunKind::kCopy, {}, {kAnswerYesToAll}, kOldTargets, 0, 0,
-     {{"A", "old"}, {"B", "old"}}, {L"QEL::Copy::CopyFileEx : error $C", L"Skipped::$S|a.omf"}},
+     "A old B old", {L"QEL::Copy::CopyFileEx : error $C", L"Skipped::$S|a.omf"}},
     {"cancel_while_the_question_is_open", FileRunKind::kCopy, {}, {kAnswerYes},
-     kOldTargets | kCancelOnQuestion, -1, 1, {{"A", "old"}, {"B", "old"}},
+     kOldTargets | kCancelOnQuestion, -1, 1, "A old B old",
      {L"Skipped::$S|a.omf"}, {L"QEL::Copy::Overwriting"}},
     {"cancel_between_rows_under_yes_to_all", FileRunKind::kCopy, {}, {kAnswerYesToAll},
-     kOldTargets, 1, 1, {{"A", "A"}, {"B", "old"}}, {L"Copied::$S|a.omf", L"Skipped::$S|b.omf"}},
+     kOldTargets, 1, 1, "A A B old", {L"Copied::$S|a.omf", L"Skipped::$S|b.omf"}},
     {"cancel_while_the_delete_question_is_open", FileRunKind::kDelete, {}, {kAnswerYes},
-     kCancelOnQuestion, -1, 1, {{"A", "-"}, {"B", "-"}},
-     {L"QEL::DeleteFile : error $C", L"Skipped::$S|a.omf"}},
+     kCancelOnQuestion, -1, 1, "A - B -", {L"QEL::DeleteFile : error $C", L"Skipped::$S|a.omf"}},
     // A file replaced since the scan is not the catalogue's file.
     {"delete_of_a_changed_file", FileRunKind::kDelete, {}, {kAnswerYesToAll}, kChangeA, -1, 1,
-     {{"new", "-"}, {"-", "-"}},
+     "new - - -",
      {L"QEL::Delete::Changed since the scan::$S|a.omf", L"Skipped::$S|a.omf", L"Deleted::$S|b.omf"}},
     {"move_of_a_changed_file", FileRunKind::kMove, {}, {}, kChangeA, -1, 0,
-     {{"new", "-"}, {"-", "B"}}, {L"QEL::Move::Changed since the scan::$S|a.omf", L"Moved::$S|b.omf"}},
+     "new - - B", {L"QEL::Move::Changed since the scan::$S|a.omf", L"Moved::$S|b.omf"}},
     // One file under two paths: the target is the source itself.
     {"hard_linked_target", FileRunKind::kMove, {}, {kAnswerYesToAll}, kHardLinkedA, -1, 0,
-     {{"A", "A"}, {"-", "B"}}, {L"QEL::Move::Source and Target are equal", L"Moved::$S|b.omf"}},
+     "A A - B", {L"QEL::Move::Source and Target are equal", L"Moved::$S|b.omf"}},
 };
 // clang-format on
 
