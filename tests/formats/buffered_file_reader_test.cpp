@@ -3,9 +3,7 @@
 // its old value and a byte fetched by a fresh system read shows the new one.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-#include <vector>
 
 #include "formats/buffered_file_reader.h"
 #include "support/scratch_dir.h"

@@ -3,9 +3,6 @@
 // deliver and report exactly the same.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "formats/pmr_file.h"
 #include "support/log_capture.h"
 #include "support/pmr_writer.h"

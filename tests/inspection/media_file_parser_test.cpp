@@ -1,7 +1,6 @@
 // Opening files as Bento containers: the label, the TOC forms, damaged containers, reuse of
 // one parser for many files; the indexes over a container's TOC and the access to its
 // entries and values.
-#include <gtest/gtest.h>
 
 #include <cstring>
 
@@ -28,10 +27,6 @@ bool IsReset(const MediaFileParser &p) {
 constexpr uint32_t kSomeProperty = 0x10300;
 constexpr uint32_t kSomeType = 0x10065;
 
-void *NoMemory(size_t) {
-  return nullptr;
-}
-
 using MediaFileParserTest = ContainerTest;
 
 // Each label after a good open: refused ones leave nothing of it behind; a TOC size counts
@@ -39,15 +34,6 @@ using MediaFileParserTest = ContainerTest;
 TEST_F(MediaFileParserTest, LabelsAndTheirTables) {
   const std::vector<uint8_t> good = BentoFinish(SmallContainer());
   const int64_t size = static_cast<int64_t>(good.size());
-  BentoLabel badMagic, tocTooLarge, offsetPastEnd, tocPastEnd, cut, plusOne, two, three;
-  badMagic.badMagic = true;
-  tocTooLarge.tocSize = size + 1;
-  offsetPastEnd.tocOffset = size + 100;
-  tocPastEnd.tocOffset = size - 40; // each field alone fits the file, together they leave it
-  cut.tocSize = 23;                 // no whole entry: no object
-  plusOne.tocSize = 25;
-  two.majorVersion = 2;
-  three.majorVersion = 3;
   BentoWriter objectZero = BentoBegin();
   BentoAddCode(objectZero, 0, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   const struct {
@@ -55,17 +41,18 @@ TEST_F(MediaFileParserTest, LabelsAndTheirTables) {
     ContainerStatus status;
     uint32_t entries, valid;
   } cases[] = {
-      {BentoFinish(SmallContainer(), badMagic), kContainerNoLabel, 0, 0},
-      {BentoFinish(SmallContainer(), tocTooLarge), kContainerTocOutside, 0, 0},
-      {BentoFinish(SmallContainer(), offsetPastEnd), kContainerTocOutside, 0, 0},
-      {BentoFinish(SmallContainer(), tocPastEnd), kContainerTocOutside, 0, 0},
-      {BentoFinish(HeadContainer(), cut), kContainerEmptyToc, 0, 0},
+      {BentoFinish(SmallContainer(), {.badMagic = true}), kContainerNoLabel, 0, 0},
+      {BentoFinish(SmallContainer(), {.tocSize = size + 1}), kContainerTocOutside, 0, 0},
+      {BentoFinish(SmallContainer(), {.tocOffset = size + 100}), kContainerTocOutside, 0, 0},
+      // Each field alone fits the file, together they leave it.
+      {BentoFinish(SmallContainer(), {.tocOffset = size - 40}), kContainerTocOutside, 0, 0},
+      {BentoFinish(HeadContainer(), {.tocSize = 23}), kContainerEmptyToc, 0, 0}, // no whole entry
       {BentoFinish(objectZero), kContainerEmptyToc, 0, 0},
       {std::vector<uint8_t>(good.end() - 23, good.end()), kContainerTooSmall, 0, 0},
       {{}, kContainerTooSmall, 0, 0},
-      {BentoFinish(HeadContainer(), plusOne), kContainerOpened, 1, 1},
-      {BentoFinish(SmallContainer(), two), kContainerUnsupportedVersion, 0, 0},
-      {BentoFinish(SmallContainer(), three), kContainerUnsupportedVersion, 0, 1},
+      {BentoFinish(HeadContainer(), {.tocSize = 25}), kContainerOpened, 1, 1},
+      {BentoFinish(SmallContainer(), {.majorVersion = 2}), kContainerUnsupportedVersion, 0, 0},
+      {BentoFinish(SmallContainer(), {.majorVersion = 3}), kContainerUnsupportedVersion, 0, 1},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(testing::Message() << "case " << &c - cases);
@@ -127,9 +114,9 @@ TEST_F(MediaFileParserTest, OneParserForManyFiles) {
 TEST_F(MediaFileParserTest, ObjectRunsAreCountedAndTheFirstRunKeepsItsIndex) {
   BentoWriter w = BentoBegin();
   BentoAddCode(w, 5, PROP_CLASS, TYPE_CLASS_ID, "MDES");
-  BentoAddImmediateU32(w, 5, kSomeProperty, kSomeType, 11);
+  BentoAddEntry(w, 5, kSomeProperty, kSomeType, 11, 4, 0);
   BentoAddCode(w, 7, PROP_CLASS, TYPE_CLASS_ID, "WINL");
-  BentoAddImmediateU32(w, 5, kSomeProperty + 1, kSomeType, 22);
+  BentoAddEntry(w, 5, kSomeProperty + 1, kSomeType, 22, 4, 0);
   BentoAddCode(w, 3, PROP_CLASS, TYPE_CLASS_ID, "NAME"); // out of order, as dictionaries are
   for (uint32_t table : {0u, 1u}) {                      // the object tree, and the sorted table
     parser->searchObjectTable = table;
@@ -258,7 +245,7 @@ TEST_F(MediaFileParserTest, LargeValuesGrowTheBufferAndWithoutMemoryReadAsAbsent
   EXPECT_GE(parser->valueCapacity, 40004u);
   EXPECT_EQ(0x5A, parser->valueBuffer[39999]);
   EXPECT_EQ(0, std::memcmp(parser->valueBuffer + 40000, "\0\0\0\0", 4));
-  ParserAllocFunction previous = SetParserAllocator(NoMemory);
+  ParserAllocFunction previous = SetParserAllocator([](size_t) -> void * { return nullptr; });
   EXPECT_EQ(0u, parser->ReadValue(2));
   EXPECT_EQ(sizeof text, parser->ReadValue(3));
   EXPECT_STREQ(text, reinterpret_cast<const char *>(parser->valueBuffer));

@@ -1,15 +1,12 @@
 // The walks over OMF objects: from a database record's keys or a media file's media data to
 // project, clip, source, type and format (rate, bit depth and unit size from WAVE and AIFC
 // summaries and PCMA properties); the "Compression" column's text made of them.
-#include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "inspection/container_test.h"
 #include "inspection/media_info_text.h"
 #include "support/log_capture.h"
-#include "support/omf_builder.h"
 #include "support/omf_media.h"
 
 namespace {
@@ -273,39 +270,33 @@ TEST_F(OmfDescriptorsTest, MediaFileWalkFindsTheMediaDataAtTheDataOffset) {
   EXPECT_EQ(1u, parser->results.clipUsage);
 }
 
-// ---- The "Compression" column ----
-std::wstring Text(const char *type, uint32_t compressionId, const char *formatCode) {
-  wchar_t out[kCompressionTextChars];
-  for (wchar_t &c : out) c = L'#'; // no stale character may show through
-  return FormatCompressionText(out, compressionId, formatCode, 0, type);
-}
-
-const char kZero[4] = {0, 0, 0, 0};
-
-// A known compression ID gets its label (the first and last of the table), any other the raw
-// form.
-TEST(MediaInfoText, VideoLabels) {
-  EXPECT_EQ(L"JPEG: 10:1", Text("_VID", 75, "JFIF"));
-  EXPECT_EQ(L"UNCOMP: 1:1 10bit", Text("_VID", 2022, "JFIF"));
-  EXPECT_EQ(L"_VID JFIF 0x51", Text("_VID", 81, "JFIF"));
-  EXPECT_EQ(L"_VID JFIF 0xffffffff", Text("_VID", 0xFFFFFFFF, "JFIF"));
-}
-
-TEST(MediaInfoText, AudioTemplates) {
-  EXPECT_EQ(L"WAVE 48khz 16bit", Text("_WAV", 0, "4816"));
-  EXPECT_EQ(L"AIFF 44khz 24bit", Text("_AIF", 0, "4424"));
-  EXPECT_EQ(L"PCM 48khz 16bit", Text("_PCM", 0, "4816")); // one position earlier
-  EXPECT_EQ(L"WAVE   khz 16bit", Text("_WAV", 0, "  16"));
-  EXPECT_EQ(L"WAVE ", Text("_WAV", 0, kZero)); // a zero rate code ends the text
-  EXPECT_EQ(L"PCM ", Text("_PCM", 0, kZero));
-}
-
-TEST(MediaInfoText, FallbackForms) {
-  EXPECT_EQ(L"_SD2 ", Text("_SD2", 0, kZero));
-  EXPECT_EQ(L"", Text(kZero, 0x99, "JFIF"));
-  EXPECT_EQ(L"_MXF JFIF 0x0", Text("_MXF", 0, "JFIF"));
-  EXPECT_EQ(L"NONE ", Text("NONE", 5, kZero));
-  EXPECT_EQ(L"_VI", Text("_VI\0", 5, "JFIF"));
+// The "Compression" column: a known compression ID gets its label (the first and last of the
+// table), any other the raw form; audio fills its template (PCM one position earlier), a zero
+// rate code ends the text; other types fall back to the raw form.
+TEST(MediaInfoText, LabelsTemplatesAndFallbacks) {
+  const char kZero[4] = {};
+  const struct {
+    const char *type;
+    uint32_t compressionId;
+    const char *formatCode;
+    const wchar_t *text;
+  } cases[] = {
+      // clang-format off
+      {"_VID", 75, "JFIF", L"JPEG: 10:1"},     {"_VID", 2022, "JFIF", L"UNCOMP: 1:1 10bit"},
+      {"_VID", 81, "JFIF", L"_VID JFIF 0x51"}, {"_VID", ~0u, "JFIF", L"_VID JFIF 0xffffffff"},
+      {"_WAV", 0, "4816", L"WAVE 48khz 16bit"}, {"_AIF", 0, "4424", L"AIFF 44khz 24bit"},
+      {"_PCM", 0, "4816", L"PCM 48khz 16bit"}, {"_WAV", 0, "  16", L"WAVE   khz 16bit"},
+      {"_WAV", 0, kZero, L"WAVE "}, {"_PCM", 0, kZero, L"PCM "}, {"_SD2", 0, kZero, L"_SD2 "},
+      {kZero, 0x99, "JFIF", L""}, {"_MXF", 0, "JFIF", L"_MXF JFIF 0x0"},
+      {"NONE", 5, kZero, L"NONE "}, {"_VI\0", 5, "JFIF", L"_VI"}
+      // clang-format on
+  };
+  for (const auto &c : cases) {
+    wchar_t out[kCompressionTextChars];
+    for (wchar_t &ch : out) ch = L'#'; // no stale character may show through
+    EXPECT_EQ(std::wstring(c.text),
+              FormatCompressionText(out, c.compressionId, c.formatCode, 0, c.type));
+  }
   EXPECT_EQ(nullptr, FormatCompressionText(nullptr, 76, "JFIF", 0, "_VID"));
 }
 

@@ -5,11 +5,7 @@
 
 #include <cstring>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "inspection/media_file_parser.h"
-#include "inspection/name_dictionary.h"
 #include "inspection/structure_view.h"
 #include "support/dictionary_text.h"
 #include "support/log_capture.h"
@@ -41,7 +37,7 @@ const struct {
     // clang-format on
 };
 
-// Every object one reference away from object 1 gets its items; every entry dumps.
+// The whole tree from object 1 is walked; every entry dumps.
 TEST(RealContainers, EveryFileOpensWithItsEntriesAndObjectsAndBrowses) {
   int seen = 0;
   auto parser = std::make_unique<MediaFileParser>(1);
@@ -58,19 +54,16 @@ TEST(RealContainers, EveryFileOpensWithItsEntriesAndObjectsAndBrowses) {
     if (real.entries == 0) continue;
     NameDictionary *names = nullptr;
     BuildNameDictionary(*parser, &names);
-    std::vector<ViewItem> items;
-    MakePropertyItems(*parser, names, 1, &items);
-    EXPECT_FALSE(items.empty());
-    for (const ViewItem &item : items) {
-      std::vector<uint32_t> objects;
-      ReferencedObjects(*parser, item.entry, &objects);
-      for (uint32_t id : objects) {
-        ViewItem object;
-        std::vector<ViewItem> properties;
-        if (MakeObjectItem(*parser, id, &object))
-          MakePropertyItems(*parser, names, id, &properties);
-      }
-    }
+    size_t items = 0;
+    WalkStructureTree(
+        *parser, names, UINT32_MAX,
+        [](void *context, uint32_t, const ViewItem &) {
+          return ++*static_cast<size_t *>(context) != 0;
+        },
+        &items);
+    EXPECT_GT(items, 1u);
+    std::vector<ViewItem> head;
+    MakePropertyItems(*parser, names, 1, &head);
     DestroyNameDictionary(names);
     size_t lines = 0;
     for (uint32_t i = 0; i < parser->entryCount; ++i)
@@ -79,9 +72,9 @@ TEST(RealContainers, EveryFileOpensWithItsEntriesAndObjectsAndBrowses) {
           [](void *context, const wchar_t *) { ++*static_cast<size_t *>(context); }, &lines);
     EXPECT_GE(lines, 3u * parser->entryCount);
     if (std::strcmp(real.file, "omfkt22/Simple2x.omf") == 0) { // the head's mobs
-      EXPECT_EQ(L"OMFI:HEAD:Mobs  ( omfi:ObjRefArray )[ext]", std::wstring(items.at(12).label));
+      EXPECT_EQ(L"OMFI:HEAD:Mobs  ( omfi:ObjRefArray )[ext]", std::wstring(head.at(12).label));
       std::vector<uint32_t> mobs;
-      ReferencedObjects(*parser, items[12].entry, &mobs);
+      ReferencedObjects(*parser, head[12].entry, &mobs);
       EXPECT_EQ((std::vector<uint32_t>{0x100E9, 0x100F5, 0x10100}), mobs);
     }
   }

@@ -3,11 +3,8 @@
 // first name of an ID kept, long names cut), and its dump byte for byte: the standard names,
 // then the files' own names in ascending ID order, long names written whole, one write per
 // line.
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "inspection/container_test.h"
 #include "inspection/dictionary_dump.h"
@@ -49,7 +46,7 @@ struct StructureViewTest : ContainerTest {
     BentoAddName(w, TYPE_OBJECT_REF_ARRAY, true, "omfi:ObjRefArray");
     BentoAddCode(w, kMob, PROP_CLASS, TYPE_CLASS_ID, "MDES");
     BentoAddStored(w, kMob, PROP_MOB_NAME, TYPE_STRING, "Clip 1", 7);
-    BentoAddImmediateU32(w, kMob, kPropData, kUnnamedType, 7);
+    BentoAddEntry(w, kMob, kPropData, kUnnamedType, 7, 4, 0);
     // Three elements announced, two held.
     std::vector<uint8_t> refs = BentoRefArray(w, {kLocator, 0x2FFFF, kMob});
     refs.resize(2 + 2 * 8);
@@ -58,7 +55,7 @@ struct StructureViewTest : ContainerTest {
     for (size_t i = 0; i < twenty.size(); ++i) twenty[i] = static_cast<uint8_t>(0x10 + i);
     BentoAddStored(w, kMob, kPropData, kUnnamedType, twenty.data(), twenty.size());
     BentoAddCode(w, kLocator, PROP_CLASS, TYPE_CLASS_ID, "WINL");
-    BentoAddImmediateU32(w, kLocator, PROP_MOB_DESCRIPTOR, TYPE_OBJECT_REF, kMob);
+    BentoAddEntry(w, kLocator, PROP_MOB_DESCRIPTOR, TYPE_OBJECT_REF, kMob, 4, 0);
     return w;
   }
 

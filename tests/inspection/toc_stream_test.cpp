@@ -1,9 +1,5 @@
 // Version-2 tables (the byte-code stream of label major version 2) in the viewer's parser:
 // generated containers in both byte orders and damaged streams.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "inspection/container_test.h"
 #include "inspection/toc_stream.h"
@@ -129,7 +125,7 @@ TEST_F(TocStreamTest, DamageEndsTheTableWithWhatWasRead) {
   BentoLabel cut;
   cut.tocSize =
       static_cast<int64_t>(BentoFinishStream(good.w).size() - good.w.data.size() - 24 - 3);
-  cases.push_back({"operand cut short", BentoFinishStream(good.w, 1, cut), all - 1});
+  cases.push_back({"operand cut short", BentoFinishStream(good.w, cut), all - 1});
   std::vector<uint8_t> bad = BentoFinishStream(good.w);
   bad[bad.size() - 24 - 9] = 0x10; // the last value's code
   cases.push_back({"unknown code", bad, all - 1});
@@ -141,7 +137,7 @@ TEST_F(TocStreamTest, DamageEndsTheTableWithWhatWasRead) {
   cases.push_back({"continued value not finished", BentoFinishStream(unfinished.w), all - 1});
   BentoLabel noBlocks;
   noBlocks.byteOrder = 0; // a table in blocks of no size
-  cases.push_back({"block end without a block size", BentoFinishStream(good.w, 1, noBlocks), 0});
+  cases.push_back({"block end without a block size", BentoFinishStream(good.w, noBlocks), 0});
 
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);

@@ -7,8 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -36,7 +34,6 @@ struct BentoWriter {
 // The label as written; negative overrides keep what the writer computed.
 struct BentoLabel {
   uint16_t majorVersion = 1;
-  uint16_t minorVersion = 0;
   int64_t tocOffset = -1;
   int64_t tocSize = -1;   // e.g. the real size + 1 for a trailing byte, - 1 to cut the last entry
   bool badMagic = false;  // first magic byte changed
@@ -78,10 +75,6 @@ inline size_t BentoAddImmediate(BentoWriter &writer, uint32_t objectId, uint32_t
   for (uint32_t i = 0; i < length && i < 4; ++i)
     value |= uint32_t{static_cast<const uint8_t *>(bytes)[i]} << (8 * i);
   return BentoAddEntry(writer, objectId, propertyId, typeId, value, length, 0);
-}
-inline size_t BentoAddImmediateU32(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
-                                   uint32_t typeId, uint32_t value) {
-  return BentoAddEntry(writer, objectId, propertyId, typeId, value, 4, 0);
 }
 // Four characters, immediate (a class ID, the name of an attribute).
 inline size_t BentoAddCode(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
@@ -136,87 +129,46 @@ inline std::vector<uint8_t> BentoMobId(uint32_t low, uint32_t high) {
   return out;
 }
 
-namespace bento_writer_detail {
-
-inline void PutLabel(std::vector<uint8_t> &out, bool big, bool badMagic, uint16_t flags,
-                     uint16_t order, uint16_t major, uint16_t minor, uint32_t tocOffset,
-                     uint32_t tocSize) {
+inline void BentoPutLabel(std::vector<uint8_t> &out, bool big, bool badMagic, uint16_t flags,
+                          uint16_t order, uint16_t major, uint32_t tocOffset, uint32_t tocSize) {
   static constexpr uint8_t kMagic[8] = {0xA4, 0x43, 0x4D, 0xA5, 0x48, 0x64, 0x72, 0xD7};
   out.insert(out.end(), kMagic, kMagic + 8);
   if (badMagic) out[out.size() - 8] ^= 0xFF;
-  for (uint16_t v : {flags, order, major, minor}) PutBytes(out, v, 2, big);
+  for (uint16_t v : {flags, order, major, uint16_t{0}}) PutBytes(out, v, 2, big);
   for (uint32_t v : {tocOffset, tocSize}) PutBytes(out, v, 4, big);
 }
 
-inline void PutRecords(std::vector<uint8_t> &out, const BentoWriter &w, size_t first, size_t end) {
-  for (size_t i = first; i < end; ++i) {
-    const BentoTocRecord &r = w.toc[i];
+// The version-1 TOC as the label describes its size (a size a little larger adds zero bytes
+// behind the entries, a smaller one cuts them, a far larger one is a label that lies about the
+// file), then the label, whose fields are little-endian in either byte order.
+inline std::vector<uint8_t> BentoFinish(const BentoWriter &w, const BentoLabel &label = {}) {
+  std::vector<uint8_t> out = w.data;
+  for (const BentoTocRecord &r : w.toc)
     for (uint32_t v : {r.objectId, r.propertyId, r.typeId, r.value, r.length, r.storage})
       PutU32(out, v);
-  }
-}
-
-// The version-1 TOC from entry first on, as the label describes the size of the whole (a
-// size a little larger adds zero bytes behind the entries, a smaller one cuts them, a far
-// larger one is a label that lies about the file), then the label, whose fields are
-// little-endian in either byte order.
-inline std::vector<uint8_t> TocAndLabel(const BentoWriter &w, const BentoLabel &label,
-                                        size_t first) {
-  std::vector<uint8_t> out;
-  PutRecords(out, w, first, w.toc.size());
   const size_t real = w.toc.size() * 24;
   if (label.tocSize >= 0 && static_cast<size_t>(label.tocSize) < real + 24)
-    out.resize(static_cast<size_t>(label.tocSize) - first * 24, 0);
+    out.resize(w.data.size() + static_cast<size_t>(label.tocSize), 0);
   const int64_t order = label.byteOrder >= 0 ? label.byteOrder : w.bigEndian ? 0x4D4D : 0x4949;
-  PutLabel(out, false, label.badMagic, 0, static_cast<uint16_t>(order), label.majorVersion,
-           label.minorVersion,
-           static_cast<uint32_t>(label.tocOffset >= 0 ? label.tocOffset : w.data.size()),
-           static_cast<uint32_t>(label.tocSize >= 0 ? label.tocSize : real));
+  BentoPutLabel(out, false, label.badMagic, 0, static_cast<uint16_t>(order), label.majorVersion,
+                static_cast<uint32_t>(label.tocOffset >= 0 ? label.tocOffset : w.data.size()),
+                static_cast<uint32_t>(label.tocSize >= 0 ? label.tocSize : real));
   return out;
-}
-
-} // namespace bento_writer_detail
-
-inline std::vector<uint8_t> BentoFinish(const BentoWriter &writer, const BentoLabel &label = {}) {
-  std::vector<uint8_t> out = writer.data;
-  const std::vector<uint8_t> tail = bento_writer_detail::TocAndLabel(writer, label, 0);
-  out.insert(out.end(), tail.begin(), tail.end());
-  return out;
-}
-
-inline bool BentoWriteFile(const BentoWriter &writer, const std::filesystem::path &file,
-                           const BentoLabel &label = {}) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  auto write = [&out](const std::vector<uint8_t> &bytes) {
-    out.write(reinterpret_cast<const char *>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-  };
-  write(writer.data);
-  // A table of millions of entries goes out in slices, never copied whole.
-  constexpr size_t kSlice = 65536;
-  size_t first = 0;
-  for (std::vector<uint8_t> slice; writer.toc.size() - first > kSlice; first += kSlice) {
-    slice.clear();
-    bento_writer_detail::PutRecords(slice, writer, first, first + kSlice);
-    write(slice);
-  }
-  write(bento_writer_detail::TocAndLabel(writer, label, first));
-  return static_cast<bool>(out);
 }
 
 // The same records as a version-2 table (label major version 2, written in the writer's byte
-// order): a byte-code stream in blocks of blockKiB KiB, each block closed by an end code
-// and padding. The label's tocSize, when set, cuts the stream; its byteOrder, when set,
-// is written as the block size field.
-inline std::vector<uint8_t> BentoFinishStream(const BentoWriter &writer, uint16_t blockKiB = 1,
+// order): a byte-code stream in blocks of 1 KiB, each block closed by an end code and
+// padding. The label's tocSize, when set, cuts the stream; its byteOrder, when set, is
+// written as the block size field (in KiB).
+inline std::vector<uint8_t> BentoFinishStream(const BentoWriter &writer,
                                               const BentoLabel &label = {}) {
   const bool big = writer.bigEndian;
-  const size_t block = size_t{blockKiB} * 1024;
+  constexpr size_t block = 1024;
   std::vector<uint8_t> toc;
   // A code and its operands never straddle a block: the block is closed first. Immediate
   // bytes go as they lie, operands in the writer's byte order.
   auto put = [&](uint32_t code, std::vector<uint32_t> operands, bool asTheyLie = false) {
-    if (block != 0 && toc.size() % block + 4 * operands.size() + 2 > block) {
+    if (toc.size() % block + 4 * operands.size() + 2 > block) {
       toc.push_back(24);
       toc.resize((toc.size() + block - 1) / block * block, 0xFF);
     }
@@ -248,9 +200,8 @@ inline std::vector<uint8_t> BentoFinishStream(const BentoWriter &writer, uint16_
 
   std::vector<uint8_t> out = writer.data;
   out.insert(out.end(), toc.begin(), toc.end());
-  bento_writer_detail::PutLabel(
-      out, big, false, 0x0101,
-      static_cast<uint16_t>(label.byteOrder >= 0 ? label.byteOrder : blockKiB), 2, 0,
-      static_cast<uint32_t>(writer.data.size()), static_cast<uint32_t>(toc.size()));
+  BentoPutLabel(out, big, false, 0x0101,
+                static_cast<uint16_t>(label.byteOrder >= 0 ? label.byteOrder : 1), 2,
+                static_cast<uint32_t>(writer.data.size()), static_cast<uint32_t>(toc.size()));
   return out;
 }

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -59,7 +58,7 @@ inline uint32_t OmfObject(OmfBuilder &b, const char *classCode) {
   return b.current;
 }
 inline void OmfU32(OmfBuilder &b, uint32_t property, uint32_t value) {
-  BentoAddImmediateU32(b.writer, b.current, property, kOmfTypeUInt32, value);
+  BentoAddEntry(b.writer, b.current, property, kOmfTypeUInt32, value, 4, 0);
 }
 inline uint32_t OmfStored(OmfBuilder &b, uint32_t property, uint32_t type, const void *bytes,
                           size_t size) {
@@ -73,7 +72,7 @@ inline void OmfUid(OmfBuilder &b, uint32_t property, const MobKey &key) {
   OmfStored(b, property, TYPE_UID, id.data(), id.size());
 }
 inline void OmfRef(OmfBuilder &b, uint32_t property, uint32_t objectId) {
-  BentoAddImmediateU32(b.writer, b.current, property, TYPE_OBJECT_REF, objectId);
+  BentoAddEntry(b.writer, b.current, property, TYPE_OBJECT_REF, objectId, 4, 0);
 }
 inline void OmfRefs(OmfBuilder &b, uint32_t property, const std::vector<uint32_t> &objectIds) {
   const std::vector<uint8_t> value = BentoRefArray(b.writer, objectIds);
@@ -84,7 +83,7 @@ inline void OmfU32InByteOrder(OmfBuilder &b, uint32_t property, uint32_t v) {
          b.writer.bigEndian ? v >> 24 | (v >> 8 & 0xFF00) | (v << 8 & 0xFF0000) | v << 24 : v);
 }
 
-enum class OmfList { None, Clip, Source };
+enum class OmfList { Clip, Source };
 struct OmfMob {
   MobKey key{};
   std::string name;   // empty: no name property
@@ -100,8 +99,7 @@ inline uint32_t OmfAddMob(OmfBuilder &b, const OmfMob &mob, OmfList list) {
   if (mob.descriptor != 0) OmfRef(b, PROP_MOB_DESCRIPTOR, mob.descriptor);
   if (!mob.slots.empty()) OmfRefs(b, PROP_MOB_SLOTS, mob.slots);
   if (mob.attributes != 0) OmfRef(b, PROP_MOB_ATTRIBUTES, mob.attributes);
-  if (list != OmfList::None)
-    b.lists[list == OmfList::Clip ? 0 : 2].push_back({mob.key.low, mob.key.high, id});
+  b.lists[list == OmfList::Clip ? 0 : 2].push_back({mob.key.low, mob.key.high, id});
   return id;
 }
 
@@ -145,18 +143,16 @@ inline uint32_t OmfAddFileDescriptor(OmfBuilder &b, const std::vector<uint32_t> 
 }
 
 struct OmfVideo {
-  const char *classCode = "CDCI";
   uint32_t compressionId = 76;
   const char *formatCode = "JFIF";
   uint32_t unitSize = 0;
   int64_t dataOffset = -1; // -1: no data offset property
 };
 inline uint32_t OmfAddVideoDescriptor(OmfBuilder &b, const OmfVideo &video) {
-  const uint32_t id = OmfObject(b, video.classCode);
+  const uint32_t id = OmfObject(b, "CDCI");
   if (video.dataOffset >= 0) OmfU32(b, PROP_DATA_OFFSET, static_cast<uint32_t>(video.dataOffset));
   OmfU32InByteOrder(b, PROP_COMPRESSION_ID, video.compressionId);
-  if (video.formatCode != nullptr)
-    BentoAddCode(b.writer, id, PROP_COMPRESSION, TYPE_CLASS_ID, video.formatCode);
+  BentoAddCode(b.writer, id, PROP_COMPRESSION, TYPE_CLASS_ID, video.formatCode);
   OmfU32(b, PROP_UNIT_SIZE, video.unitSize);
   return id;
 }
@@ -231,7 +227,7 @@ inline std::vector<uint8_t> AifcSummary(uint16_t channels, uint32_t rate, uint16
 // structure viewer and the dictionary dump show). Once.
 inline void OmfComplete(OmfBuilder &b) {
   // clang-format off
-  static constexpr std::pair<uint32_t, const char *> kPropertyNames[] = {
+  static constexpr std::pair<uint32_t, const char *> kNames[] = { // types in lower case
     {PROP_CLASS, "OMFI:OOBJ:ObjClass"}, {PROP_CLIP_MOB_LIST, "OMFI:HEAD:ClipMobIndex"},
     {PROP_MEDIA_DATA_LIST, "OMFI:HEAD:MediaDataIndex"},
     {PROP_SOURCE_MOB_LIST, "OMFI:HEAD:SourceMobIndex"}, {PROP_MOB_NAME, "OMFI:MOBJ:Name"},
@@ -248,8 +244,7 @@ inline void OmfComplete(OmfBuilder &b) {
     {PROP_WAVE_MOB_ID, "OMFI:WAVE:MobID"}, {PROP_VIDEO_MOB_ID, "OMFI:MDAT:MobID"},
     {PROP_MEDIA_DATA, "OMFI:MDAT:Data"}, {PROP_WAVE_SUMMARY, "OMFI:WAVD:Summary"},
     {PROP_AIFC_SUMMARY, "OMFI:AIFD:Summary"}, {PROP_PCM_BITS, "OMFI:PCMA:BitsPerSample"},
-    {PROP_PCM_BYTE_RATE, "OMFI:PCMA:AverageBPS"}};
-  static constexpr std::pair<uint32_t, const char *> kTypeNames[] = {
+    {PROP_PCM_BYTE_RATE, "OMFI:PCMA:AverageBPS"},
     {TYPE_MOB_INDEX_LIST, "omfi:MobIndex"}, {TYPE_OBJECT_REF, "omfi:ObjRef"},
     {TYPE_OBJECT_REF_ARRAY, "omfi:ObjRefArray"}, {TYPE_CLASS_ID, "omfi:ClassID"},
     {TYPE_STRING, "omfi:String"}, {TYPE_UID, "omfi:UID"}, {kOmfTypeUInt32, "omfi:UInt32"},
@@ -264,15 +259,9 @@ inline void OmfComplete(OmfBuilder &b) {
     entry.value = BentoAppendData(b.writer, value.data(), value.size());
     entry.length = static_cast<uint32_t>(value.size());
   }
-  for (const auto &[id, name] : kPropertyNames) BentoAddName(b.writer, id, false, name);
-  for (const auto &[id, name] : kTypeNames) BentoAddName(b.writer, id, true, name);
+  for (const auto &[id, name] : kNames) BentoAddName(b.writer, id, name[0] == 'o', name);
 }
 inline std::vector<uint8_t> OmfFinish(OmfBuilder &b, const BentoLabel &label = {}) {
   OmfComplete(b);
   return BentoFinish(b.writer, label);
-}
-inline bool OmfWriteFile(OmfBuilder &b, const std::filesystem::path &file,
-                         const BentoLabel &label = {}) {
-  OmfComplete(b);
-  return BentoWriteFile(b.writer, file, label);
 }

@@ -13,6 +13,7 @@
 
 #include "base/mob_key.h"
 #include "support/omf_builder.h"
+#include "support/scratch_dir.h"
 
 enum class OmfMediaKind { Video, Wave, Aifc, Pcm, Sd2 };
 
@@ -69,7 +70,7 @@ inline void OmfAddMedia(OmfBuilder &b, const OmfMediaSpec &plan, bool withMediaD
   uint32_t descriptor = 0;
   if (plan.kind == OmfMediaKind::Video)
     descriptor = OmfAddVideoDescriptor(
-        b, OmfVideo{"CDCI", plan.compressionId, plan.formatCode, plan.unitSize, dataOffset});
+        b, OmfVideo{plan.compressionId, plan.formatCode, plan.unitSize, dataOffset});
   else // PCM media carry WAVE data
     descriptor = OmfAddDescriptor(b, kDescriptorClass[static_cast<int>(plan.kind)],
                                   (plan.kind == OmfMediaKind::Aifc ? AifcSummary : WaveSummary)(
@@ -154,5 +155,5 @@ inline bool WriteMediaDatabase(const std::filesystem::path &file,
   b.writer.toc.reserve(static_cast<size_t>(media.size()) *
                        (entriesPerMedia > 40 ? entriesPerMedia : 40));
   for (const OmfMediaSpec &plan : media) OmfAddMedia(b, plan, false, entriesPerMedia);
-  return OmfWriteFile(b, file);
+  return WriteFileBytes(file, OmfFinish(b));
 }
