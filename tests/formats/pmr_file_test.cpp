@@ -172,9 +172,12 @@ TEST_F(PmrFileTest, HeadersThatCannotBeReadAreRefusedWithTheirReport) {
   const std::wstring missing = scratch.File("none.pmr").wstring();
   EXPECT_EQ(index.OpenIndex(missing.c_str()), 0);
   EXPECT_EQ(index.NextEntry(nullptr, 1), 0);
-  EXPECT_EQ(log.lines, (std::vector<std::wstring>{Report(small, L" ::too small"),
-                                                  L"PMRFile: bad GUID Length ::" + words4,
-                                                  Report(missing, L" ::open error")}));
+  const std::wstring far = missing + std::wstring(3000, L'x'); // a report that fills the message
+  EXPECT_EQ(index.OpenIndex(far.c_str()), 0);
+  EXPECT_EQ(log.lines, (std::vector<std::wstring>{
+                           Report(small, L" ::too small"), L"PMRFile: bad GUID Length ::" + words4,
+                           Report(missing, L" ::open error"),
+                           Report(far, L"").substr(0, kPmrMessageChars - 1)}));
 }
 
 TEST(PmrFileRealdata, AvidIndexListsItsTwelveWaveFiles) {

@@ -12,8 +12,7 @@ namespace {
 // A container of two objects and a clip mob list.
 BentoWriter SmallContainer() {
   BentoWriter w = HeadContainer();
-  std::vector<uint8_t> list = BentoMobList(w, {{1, 2, 0x20000}});
-  BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST, list.data(), list.size());
+  BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST, BentoMobList(w, {{1, 2, 0x20000}}));
   BentoAddCode(w, 0x20000, PROP_CLASS, TYPE_CLASS_ID, "MMOB");
   BentoAddStored(w, 0x20000, PROP_MOB_NAME, TYPE_STRING, "Clip", 5);
   return w;
@@ -124,39 +123,36 @@ TEST_F(MediaFileParserTest, ObjectRunsAreCountedAndTheFirstRunKeepsItsIndex) {
     EXPECT_EQ(table, parser->objectTableSorted);
     EXPECT_EQ(5u, parser->entryCount);
     EXPECT_EQ(4u, parser->objectCount);
-    EXPECT_EQ(0, parser->FirstEntryOfObject(5));
-    EXPECT_EQ(2, parser->FirstEntryOfObject(7));
-    EXPECT_EQ(4, parser->FirstEntryOfObject(3));
-    EXPECT_EQ(-1, parser->FirstEntryOfObject(6));
-    EXPECT_EQ(-1, parser->FirstEntryOfObject(0));
     // Object 1 is taken to begin the table even when it is missing.
-    EXPECT_EQ(0, parser->FirstEntryOfObject(CM_StdObjID_TOC));
+    const std::pair<uint32_t, int32_t> firsts[] = {{5, 0},  {7, 2},  {3, 4},
+                                                   {6, -1}, {0, -1}, {CM_StdObjID_TOC, 0}};
+    for (const auto &[id, first] : firsts) EXPECT_EQ(first, parser->FirstEntryOfObject(id)) << id;
   }
   // A property is looked for only in the object's own run.
   EXPECT_EQ(1, parser->FindProperty(0, kSomeProperty));
-  EXPECT_EQ(-1, parser->FindProperty(0, kSomeProperty + 1));
-  EXPECT_EQ(-1, parser->FindProperty(-1, kSomeProperty));
-  EXPECT_EQ(-1, parser->FindProperty(5, PROP_CLASS));
-  EXPECT_EQ(-1, parser->FindProperty(0, 0));
+  const std::pair<int32_t, uint32_t> misses[] = {
+      {0, kSomeProperty + 1}, {-1, kSomeProperty}, {5, PROP_CLASS}, {0, 0}};
+  for (const auto &[first, property] : misses)
+    EXPECT_EQ(-1, parser->FindProperty(first, property)) << first << " " << property;
 }
 
 // A key met again keeps its first object; a count larger than the value reads what it holds.
 TEST_F(MediaFileParserTest, MobListsKeepTheFirstObjectOfAKeyAndReadOnlyWhatTheyHold) {
   BentoWriter w = HeadContainer();
-  std::vector<uint8_t> sources =
-      BentoMobList(w, {{0x11, 0xAA, 100}, {0x22, 0xAA, 200}, {0x11, 0xAA, 300}, {0x33, 0x01, 400}});
-  BentoAddStored(w, 1, PROP_SOURCE_MOB_LIST, TYPE_MOB_INDEX_LIST, sources.data(), sources.size());
+  BentoAddStored(
+      w, 1, PROP_SOURCE_MOB_LIST, TYPE_MOB_INDEX_LIST,
+      BentoMobList(w,
+                   {{0x11, 0xAA, 100}, {0x22, 0xAA, 200}, {0x11, 0xAA, 300}, {0x33, 0x01, 400}}));
   std::vector<uint8_t> clips = BentoMobList(w, {{1, 1, 10}, {2, 1, 20}});
   clips[0] = 200;
-  BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST, clips.data(), clips.size());
+  BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST, clips);
   ASSERT_EQ(1, Open(BentoFinish(w)));
 
   MobIndex *index = &parser->sourceMobIndex;
   ASSERT_EQ(3u, parser->MobCount(index));
   EXPECT_EQ(100u, parser->LookupMob(index, {0x11, 0xAA}));
   EXPECT_EQ(400u, parser->LookupMob(index, {0x33, 0x01}));
-  EXPECT_EQ(0u, parser->LookupMob(index, {0x33, 0x02}));
-  EXPECT_EQ(0u, parser->LookupMob(nullptr, {0x11, 0xAA}));
+  EXPECT_EQ(0u, parser->LookupMob(index, {0x33, 0x02}) | parser->LookupMob(nullptr, {0x11, 0xAA}));
   const uint32_t inListOrder[] = {100, 200, 400};
   for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(inListOrder[i], parser->MobAt(index, i)->objectId);
   EXPECT_EQ(nullptr, parser->MobAt(index, 3));
@@ -168,9 +164,9 @@ TEST_F(MediaFileParserTest, BigEndianSwapsTheCountOfStoredListsOnly) {
   BentoWriter w = HeadContainer(true);
   const std::vector<uint8_t> refs = {0x00, 0x03, 1, 0, 0, 0, 0, 0, 0, 0};
   const uint8_t immediate[2] = {0x00, 0x03};
-  BentoAddStored(w, 1, kSomeProperty, TYPE_OBJECT_REF_ARRAY, refs.data(), refs.size());
+  BentoAddStored(w, 1, kSomeProperty, TYPE_OBJECT_REF_ARRAY, refs);
   BentoAddImmediate(w, 1, kSomeProperty + 1, TYPE_OBJECT_REF_ARRAY, immediate, 2);
-  BentoAddStored(w, 1, kSomeProperty + 2, TYPE_STRING, refs.data(), refs.size());
+  BentoAddStored(w, 1, kSomeProperty + 2, TYPE_STRING, refs);
   ASSERT_EQ(1, Open(BentoFinish(w)));
   EXPECT_EQ(0u, parser->littleEndian);
   ASSERT_EQ(10u, parser->ReadValue(1));
@@ -237,8 +233,8 @@ TEST_F(MediaFileParserTest, LargeValuesGrowTheBufferAndWithoutMemoryReadAsAbsent
   BentoWriter w = HeadContainer();
   const std::vector<uint8_t> large(40000, 0x5A), larger(50000, 0x5B);
   const char text[] = "kept";
-  BentoAddStored(w, 1, kSomeProperty, TYPE_STRING, large.data(), large.size());
-  BentoAddStored(w, 1, kSomeProperty + 1, TYPE_STRING, larger.data(), larger.size());
+  BentoAddStored(w, 1, kSomeProperty, TYPE_STRING, large);
+  BentoAddStored(w, 1, kSomeProperty + 1, TYPE_STRING, larger);
   BentoAddStored(w, 1, kSomeProperty + 2, TYPE_STRING, text, sizeof text);
   ASSERT_EQ(1, Open(BentoFinish(w)));
   ASSERT_EQ(40000u, parser->ReadValue(1));

@@ -160,12 +160,8 @@ TEST_F(OmfDescriptorsTest, AudioFormatCodesAndUnitSizes) {
     AddMob(kFile, "", -1, OmfAddDescriptor(b, c.descriptor, c.summary, c.bits, c.byteRate));
     Open();
     const ParserResults &r = Db(kFile, {});
-    std::string want = c.formatCode;
-    want.resize(4, '\0');
-    EXPECT_EQ(want, Code(r.formatCode));
-    if (c.unitSize >= 0) {
-      EXPECT_EQ(static_cast<uint32_t>(c.unitSize), r.unitSize);
-    }
+    EXPECT_STREQ(c.formatCode, Code(r.formatCode).c_str()); // and zeros behind it
+    EXPECT_EQ(c.unitSize >= 0 ? static_cast<uint32_t>(c.unitSize) : r.unitSize, r.unitSize);
     EXPECT_EQ("_" + std::string(c.descriptor, 3), Code(r.mediaType)); // _WAV, _AIF, _PCM
   }
 }

@@ -33,12 +33,11 @@ struct StructureViewTest : ContainerTest {
   // Object 1 with references of each kind, a named mob and an unnamed locator.
   BentoWriter Container() {
     BentoWriter w = HeadContainer();
-    std::vector<uint8_t> clips = BentoMobList(w, {{7, 8, kMob}, {9, 9, 0x29999}});
-    std::vector<uint8_t> sources = BentoMobList(w, {{7, 8, kLocator}});
-    BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST, clips.data(), clips.size());
-    BentoAddStored(w, 1, PROP_SOURCE_MOB_LIST, TYPE_MOB_INDEX_LIST, sources.data(), sources.size());
-    std::vector<uint8_t> uid = BentoMobId(7, 8);
-    BentoAddStored(w, 1, 0x10700, TYPE_UID, uid.data(), uid.size());
+    BentoAddStored(w, 1, PROP_CLIP_MOB_LIST, TYPE_MOB_INDEX_LIST,
+                   BentoMobList(w, {{7, 8, kMob}, {9, 9, 0x29999}}));
+    BentoAddStored(w, 1, PROP_SOURCE_MOB_LIST, TYPE_MOB_INDEX_LIST,
+                   BentoMobList(w, {{7, 8, kLocator}}));
+    BentoAddStored(w, 1, 0x10700, TYPE_UID, BentoMobId(7, 8));
     BentoAddName(w, PROP_MOB_NAME, false, "OMFI:MOBJ:Name");
     BentoAddName(w, PROP_CLASS, false, "OMFI:OOBJ:ObjClass");
     BentoAddName(w, TYPE_STRING, true, "omfi:String");
@@ -50,10 +49,10 @@ struct StructureViewTest : ContainerTest {
     // Three elements announced, two held.
     std::vector<uint8_t> refs = BentoRefArray(w, {kLocator, 0x2FFFF, kMob});
     refs.resize(2 + 2 * 8);
-    BentoAddStored(w, kMob, PROP_MOB_SLOTS, TYPE_OBJECT_REF_ARRAY, refs.data(), refs.size());
+    BentoAddStored(w, kMob, PROP_MOB_SLOTS, TYPE_OBJECT_REF_ARRAY, refs);
     std::vector<uint8_t> twenty(20);
     for (size_t i = 0; i < twenty.size(); ++i) twenty[i] = static_cast<uint8_t>(0x10 + i);
-    BentoAddStored(w, kMob, kPropData, kUnnamedType, twenty.data(), twenty.size());
+    BentoAddStored(w, kMob, kPropData, kUnnamedType, twenty);
     BentoAddCode(w, kLocator, PROP_CLASS, TYPE_CLASS_ID, "WINL");
     BentoAddEntry(w, kLocator, PROP_MOB_DESCRIPTOR, TYPE_OBJECT_REF, kMob, 4, 0);
     return w;
@@ -78,20 +77,19 @@ TEST_F(StructureViewTest, ItemLabelsAndTheObjectsBehindReferences) {
 
   std::vector<ViewItem> items = Properties(kMob);
   ASSERT_EQ(5u, items.size());
-  EXPECT_EQ(std::wstring(L"OMFI:OOBJ:ObjClass  ( omfi:ClassID )MDES"), items[0].label);
-  EXPECT_EQ(std::wstring(L"OMFI:MOBJ:Name  ( omfi:String )[ext] \"Clip 1\""), items[1].label);
-  // Neither the property nor the type has a name.
-  EXPECT_EQ(std::wstring(L"(  )=[ val 0x7 :len 0x4 ]"), items[2].label);
-  EXPECT_EQ(std::wstring(L"( omfi:ObjRefArray )[ext]"), items[3].label);
-  EXPECT_EQ(1u, items[3].bold);
-  EXPECT_EQ(0u, items[2].bold);
-  const TocEntry &stored = parser->GetEntry(static_cast<uint32_t>(items[4].entry));
-  wchar_t expected[64];
-  std::swprintf(expected, 64, L"(  )[ext]=[ off 0x%X :len 0x14 ]", stored.value);
-  EXPECT_EQ(std::wstring(expected), items[4].label);
+  wchar_t stored[64];
+  std::swprintf(stored, 64, L"(  )[ext]=[ off 0x%X :len 0x14 ]",
+                parser->GetEntry(static_cast<uint32_t>(items[4].entry)).value);
+  // The third: neither the property nor the type has a name.
+  const wchar_t *labels[] = {L"OMFI:OOBJ:ObjClass  ( omfi:ClassID )MDES",
+                             L"OMFI:MOBJ:Name  ( omfi:String )[ext] \"Clip 1\"",
+                             L"(  )=[ val 0x7 :len 0x4 ]", L"( omfi:ObjRefArray )[ext]", stored};
   const int32_t mob = parser->FirstEntryOfObject(kMob);
-  for (size_t i = 0; i < items.size(); ++i)
+  for (size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(std::wstring(labels[i]), items[i].label);
     EXPECT_EQ(mob + static_cast<int32_t>(i), items[i].entry);
+    EXPECT_EQ(i == 3 ? 1u : 0u, items[i].bold) << i; // the reference array
+  }
   EXPECT_TRUE(Properties(0x2FFFF).empty());
   NameDictionary *kept = names; // without a dictionary nothing is shown
   names = nullptr;
@@ -105,9 +103,7 @@ TEST_F(StructureViewTest, ItemLabelsAndTheObjectsBehindReferences) {
   // A UID found in both the clip and the source mob index gives both objects.
   EXPECT_EQ((std::vector<uint32_t>{kMob, kLocator}), Referenced(3));
   // Not references, or nothing to read.
-  EXPECT_TRUE(Referenced(mob + 1).empty());
-  EXPECT_TRUE(Referenced(-1).empty());
-  EXPECT_TRUE(Referenced(100000).empty());
+  for (int32_t entry : {mob + 1, -1, 100000}) EXPECT_TRUE(Referenced(entry).empty()) << entry;
 }
 
 // The whole tree as orvalis-cli prints it, indented by depth: siblings sorted by label without
@@ -183,6 +179,16 @@ TEST_F(StructureViewTest, NothingWithoutEntries) {
   EXPECT_TRUE(Lines(*parser, 0).empty());
 }
 
+// A label longer than its buffer ends at the buffer's last character.
+TEST_F(StructureViewTest, LongNamesCutTheLabelAtTheBuffersEnd) {
+  BentoWriter w = HeadContainer();
+  BentoAddEntry(w, 1, 0x10800, 0x10801, 7, 4, 0);
+  BentoAddName(w, 0x10800, false, std::string(300, 'p'));
+  BentoAddName(w, 0x10801, true, std::string(300, 't'));
+  Open(w);
+  EXPECT_EQ(kViewLabelChars - 1, std::wcslen(Properties(1).at(1).label));
+}
+
 // ---- The name dictionary and its dump ----
 
 // The line of one name as a header file shows it; id8 is the ID as the file must hold it.
@@ -230,6 +236,8 @@ TEST_F(DictionaryDump, FirstNamesOfTheFilesAfterTheStandardNamesInIdOrder) {
                            Define("OMFI:MOBJ:Name", " 0X1029D") + "//END OF FILE\n\n";
   EXPECT_EQ(text.size() - tail.size(), text.rfind(tail));
   EXPECT_EQ(std::string::npos, text.find('\r'));
+  AddName(names, 0x10012, reinterpret_cast<const uint8_t *>("Cut:Here"), 3); // no terminator
+  EXPECT_STREQ("Cut", LookupName(names, 0x10012));
 }
 
 TEST(DictionaryDumpLine, TheLongestNameAndIdFillTheLine) {

@@ -94,6 +94,10 @@ inline size_t BentoAddStored(BentoWriter &writer, uint32_t objectId, uint32_t pr
   return BentoAddEntry(writer, objectId, propertyId, typeId, offset, static_cast<uint32_t>(length),
                        1);
 }
+inline size_t BentoAddStored(BentoWriter &writer, uint32_t objectId, uint32_t propertyId,
+                             uint32_t typeId, const std::vector<uint8_t> &bytes) {
+  return BentoAddStored(writer, objectId, propertyId, typeId, bytes.data(), bytes.size());
+}
 // A name object: the entry (id, 24 or 23, 21) holding the name and its terminator.
 inline size_t BentoAddName(BentoWriter &writer, uint32_t id, bool isType, const std::string &name) {
   return BentoAddStored(writer, id, isType ? 23 : 24, 21, name.c_str(), name.size() + 1);

@@ -41,7 +41,6 @@ inline FolderMedia Media(const char *name, const char *project, uint32_t number,
   return m;
 }
 
-// The index entry that names fileName with the media's project and keys.
 inline PmrEntry IndexEntryFor(const std::string &fileName, const OmfMediaSpec &media) {
   return PmrEntry{fileName, media.project, media.fileMobKey, media.clipMobKey};
 }

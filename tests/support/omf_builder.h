@@ -9,7 +9,6 @@
 // usage, compression ID) big-endian, and everything else little-endian.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -51,7 +50,7 @@ inline OmfBuilder OmfBegin(bool bigEndian = false) {
   return b;
 }
 
-// A new current object; its ID. Then properties of the current object.
+// A new current object, then properties of the current object.
 inline uint32_t OmfObject(OmfBuilder &b, const char *classCode) {
   b.current = b.nextObjectId++;
   BentoAddCode(b.writer, b.current, PROP_CLASS, TYPE_CLASS_ID, classCode);
@@ -68,15 +67,14 @@ inline void OmfText(OmfBuilder &b, uint32_t property, const std::string &text) {
   OmfStored(b, property, TYPE_STRING, text.c_str(), text.size() + 1);
 }
 inline void OmfUid(OmfBuilder &b, uint32_t property, const MobKey &key) {
-  const std::vector<uint8_t> id = BentoMobId(key.low, key.high);
-  OmfStored(b, property, TYPE_UID, id.data(), id.size());
+  BentoAddStored(b.writer, b.current, property, TYPE_UID, BentoMobId(key.low, key.high));
 }
 inline void OmfRef(OmfBuilder &b, uint32_t property, uint32_t objectId) {
   BentoAddEntry(b.writer, b.current, property, TYPE_OBJECT_REF, objectId, 4, 0);
 }
 inline void OmfRefs(OmfBuilder &b, uint32_t property, const std::vector<uint32_t> &objectIds) {
-  const std::vector<uint8_t> value = BentoRefArray(b.writer, objectIds);
-  OmfStored(b, property, TYPE_OBJECT_REF_ARRAY, value.data(), value.size());
+  BentoAddStored(b.writer, b.current, property, TYPE_OBJECT_REF_ARRAY,
+                 BentoRefArray(b.writer, objectIds));
 }
 inline void OmfU32InByteOrder(OmfBuilder &b, uint32_t property, uint32_t v) {
   OmfU32(b, property,
@@ -106,9 +104,7 @@ inline uint32_t OmfAddMob(OmfBuilder &b, const OmfMob &mob, OmfList list) {
 // A string attribute; a list of attributes; "_PJ" in a list.
 inline uint32_t OmfAddAttribute(OmfBuilder &b, const char *name, const std::string &text) {
   const uint32_t id = OmfObject(b, "ATTB");
-  char code[4] = {};
-  std::memcpy(code, name, std::min<size_t>(std::strlen(name), 4));
-  BentoAddImmediate(b.writer, id, PROP_ATTR_NAME, TYPE_STRING, code, 4);
+  BentoAddCode(b.writer, id, PROP_ATTR_NAME, TYPE_STRING, name); // names of three characters
   OmfU32(b, kOmfPropAttrKind, 2);
   OmfText(b, PROP_ATTR_STRING, text);
   return id;

@@ -100,7 +100,6 @@ inline void OmfAddMedia(OmfBuilder &b, const OmfMediaSpec &plan, bool withMediaD
   OmfAddMob(b, clip, OmfList::Clip);
 }
 
-// A single OMF media file.
 inline std::vector<uint8_t> BuildMediaFile(const OmfMediaSpec &plan, bool bigEndian = false) {
   OmfBuilder b = OmfBegin(bigEndian);
   OmfAddMedia(b, plan, true);
@@ -147,7 +146,7 @@ inline std::vector<OmfMediaSpec> GenerateMediaSpecs(uint32_t count, uint32_t tap
   return plans;
 }
 
-// A media database of the media given; about entriesPerMedia TOC entries per media.
+// About entriesPerMedia TOC entries per media.
 inline bool WriteMediaDatabase(const std::filesystem::path &file,
                                const std::vector<OmfMediaSpec> &media, uint32_t entriesPerMedia = 0,
                                bool bigEndian = false) {

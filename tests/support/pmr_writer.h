@@ -72,9 +72,7 @@ inline void PmrAddRaw(PmrWriter &writer, const void *data, size_t size) {
                       static_cast<const uint8_t *>(data) + size);
 }
 
-// The index-th entry of a generated folder: "CLIP%06u.omf" (every fifth one ".wav"), one
-// of 40 projects "Project %02u", media ID {index + 1, 0x060A2B34}, clip mob key
-// {index + 1, 0x0B0E0000 + index % 1000}.
+// The index-th entry of a generated folder.
 inline PmrEntry PmrNumberedEntry(uint32_t index) {
   char name[32], project[16];
   std::snprintf(name, sizeof name, "CLIP%06u.%s", index, index % 5 == 4 ? "wav" : "omf");
