@@ -147,7 +147,8 @@ TEST(Wildcard, PatternsOfTheWalksSelectWhatWindowsSelects) {
        {L"Long.abc", L"a.b.cde"}},
       // The extension in any case, and nothing longer.
       {L"*.pmr", {L"msmFMID.pmr", L"B.PMR", L"a.b.pmr"}, {L"a.pmrx", L"pmr"}},
-      {L"*.*", {L"clip.omf", L"README", L"."}, {}}, // everything, with a dot or without
+      {L"*.*", {L"clip.omf", L"README", L"."}, {}},    // everything, with a dot or without
+      {L"clip.*", {L"clip", L"clip.omf"}, {L"clips"}}, // a dot before '*' or the end
   };
   for (const auto &c : cases) {
     for (int matches : {1, 0}) {
