@@ -1,6 +1,5 @@
 #include "catalogue/catalogue.h"
 
-#include <cstring>
 #include <new>
 
 #include "platform/platform.h"

@@ -73,8 +73,8 @@ void ReadEntries(Catalogue &catalogue, PMRFile &index, MediaFileParser &parser, 
       if (!described && parser.status != kContainerNotFound)
         ReportAboutPath(kDatabaseNotUsed, ContainerStatusText(parser.status), mediaDatabase);
     }
-    EmptyRecord(work);
     while (index.NextEntry(&entry, 1) == 1) {
+      EmptyRecord(work);
       RecordFromIndexEntry(entry, work);
       work.linked = 1;
       if (described) {
@@ -94,7 +94,6 @@ void ReadEntries(Catalogue &catalogue, PMRFile &index, MediaFileParser &parser, 
         ProgressCount(L"Getting data for Record No: ", catalogue.records.count);
         platform::ProgressItemPos(catalogue.records.count);
       }
-      EmptyRecord(work);
     }
     parser.ResetParser();
     index.Close();

@@ -1,11 +1,10 @@
 #include "formats/pmr_file.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <cwchar>
 
 #if defined(__SSE2__)
-#include <emmintrin.h> // widening eight characters at once
+#include <emmintrin.h> // texts checked and widened sixteen bytes at once
 #endif
 
 #include "base/byte_order.h"
