@@ -24,6 +24,7 @@ struct Faults {
   bool otherVolume = false;        // every move has to copy
   bool noVolumeRoot = false;       // no backup folder can be made
   std::wstring deleteFails = {};   // deletes of paths holding this text are refused (error 5)
+  std::wstring moveFails = {};     // so are moves (renames) of such sources
   std::wstring identityFails = {}; // identities of paths holding this text cannot be read
 };
 
@@ -75,6 +76,9 @@ protected:
     };
     calls.deleteFile = [](const wchar_t *path, uint32_t *error) {
       return Refused(path, faults.deleteFails, error) ? 0 : system.deleteFile(path, error);
+    };
+    calls.moveFile = [](const wchar_t *source, const wchar_t *target, uint32_t *error) {
+      return Refused(source, faults.moveFails, error) ? 0 : system.moveFile(source, target, error);
     };
     calls.readIdentity = [](const wchar_t *path, platform::FileIdentity *id, uint32_t *error) {
       return Refused(path, faults.identityFails, error) ? 0 : system.readIdentity(path, id, error);
@@ -288,6 +292,8 @@ const Case kCases[] = {
     {"cancel_mid_copy", FileRunKind::kCopy, {.cancelMidCopy = true}, {}, 0, -1, 0,
      "A - B -", {L"QEL::Copy::CopyFileEx : error $C", L"Skipped::$S|a.omf"},
      {L"Skipped::$S|b.omf"}},
+    {"move_refused_on_one_volume", FileRunKind::kMove, {.moveFails = L"a.omf"}, {}, 0, -1, 0,
+     "A - B -", {L"QEL::Move(MoveFileEx) : error 5", L"Skipped::$S|a.omf"}, {L"Moved::$S|a.omf"}},
     {"source_delete_fails_after_copy_to_another_volume", FileRunKind::kMove,
      {.otherVolume = true, .deleteFails = L"src"}, {}, kReadOnly | kStillReadOnly, -1, 0, "A A B -",
      {L"QEL::Move(DeleteFile) : error 5", L"Skipped::$S|a.omf"}, {L"Skipped::$S|b.omf"}},
@@ -338,10 +344,31 @@ TEST_F(FileOpsTest, SourceReachedThroughALinkIsNeverItsOwnTarget) {
   ExpectNoMediaLost({});
 }
 
+// A row whose path does not fit is named and skipped by every run, never reported done.
+TEST_F(FileOpsTest, RowsWhosePathsDoNotFitAreNamedAndSkipped) {
+  MediaRecord &r = records.emplace_back();
+  const std::wstring folder = src.wstring() + std::wstring(kPathChars - 1, L'f');
+  std::wcsncpy(r.folder, folder.c_str(), kPathChars - 1);
+  std::wcscpy(r.fileName, L"a.omf");
+  r.attributes = platform::kAttributeArchive;
+  for (FileRunKind kind : {FileRunKind::kCopy, FileRunKind::kMove, FileRunKind::kDelete})
+    Run(kind, dst);
+  size_t named = 0, skipped = 0;
+  for (const std::wstring &line : log.lines) {
+    named += line.find(L"::Path too long::" + src.wstring()) != std::wstring::npos;
+    skipped += line.starts_with(L"Skipped::" + src.wstring());
+  }
+  EXPECT_EQ(named, 3u);
+  EXPECT_EQ(skipped, 3u);
+  EXPECT_TRUE(script.asked.empty());
+}
+
 // One media folder reached by two paths lists every file twice: the keeper's own file is
 // then among the checked rows, and moving it would also put the genuine duplicate's backup
-// up for overwriting.
-TEST_F(FileOpsTest, BackupLeavesTheKeepersOwnFileInPlace) {
+// up for overwriting. The rows that keep a file may stand before or after the checked one.
+class KeeperTest : public FileOpsTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(KeeperTest, BackupLeavesTheKeepersOwnFileInPlace) {
   MediaRecord *own = Add(src / "1" / "x.omf", std::string(90, 'K'), 5);
   MediaRecord *duplicate = Add(src / "2" / "x.omf", std::string(70, 'D'), 5);
   std::error_code ec;
@@ -355,15 +382,21 @@ TEST_F(FileOpsTest, BackupLeavesTheKeepersOwnFileInPlace) {
   const fs::path alias = scratch.path / "alias" / "x.omf";
   MediaRecord *keeper = AddAlias(alias, 5);
   script.answers = {kAnswerYesToAll};
-  Backup({{keeper, 0}, {duplicate, 1}, {own, 1}});
+  const bool keeperLast = GetParam();
+  if (keeperLast)
+    Backup({{duplicate, 1}, {own, 1}, {keeper, 0}});
+  else
+    Backup({{keeper, 0}, {duplicate, 1}, {own, 1}});
   EXPECT_TRUE(Logged(L"QEL::Backup::Same file as the kept copy::" + alias.wstring()));
   EXPECT_TRUE(Logged(L"Skipped::" + (src / "1" / "x.omf").wstring()));
   EXPECT_TRUE(script.asked.empty());
   EXPECT_EQ(ReadFileBytes(src / "1" / "x.omf"), std::string(90, 'K'));
   EXPECT_EQ(ReadFileBytes(backup / "x.omf"), std::string(70, 'D'));
-  EXPECT_EQ(script.changed, std::vector<uint32_t>{1});
+  EXPECT_EQ(script.changed, std::vector<uint32_t>{keeperLast ? 0u : 1u});
   ExpectNoMediaLost({backup});
 }
+
+INSTANTIATE_TEST_SUITE_P(ListedFirstOrLast, KeeperTest, testing::Bool());
 
 TEST_F(FileOpsTest, BackupOfASecondFileOfOneNameAsksFirst) {
   MediaRecord *keeper = Add(src / "k.omf", "same", 7);
