@@ -243,15 +243,16 @@ TEST_F(CatalogueTest, ThreePassesReadIndexDatabaseAndDisk) {
   WriteFolder(folder, {Media("clip1.omf", "Harbour Lights", 1, 1000),
                        Media("clip2.wav", "Night Ferry", 2, 2000, OmfMediaKind::Wave),
                        Gone(Media("gone.omf", "Night Ferry", 3))});
-  // On disk but in no database; only ".pmr" and ".mdb" in lower case are database files.
-  for (const char *name : {"extra.omf", "notes.txt", "Stray.PMR", "Stray.MDB"})
+  // On disk but in no database; only ".pmr" and ".mdb" in lower case are database files,
+  // and a name shorter than those is a file like any other.
+  for (const char *name : {"extra.omf", "notes.txt", "Stray.PMR", "Stray.MDB", ".mdb", "abc"})
     ASSERT_TRUE(WriteSizedFile(folder / name, 100));
   fs::create_directories(folder / "Sub.01");
   LogCapture progress(true);
   LoadAll();
   EXPECT_EQ(3u, g_catalogue.entriesCounted);
   // Three media IDs and the group of media ID 0; three projects with the unreferenced one.
-  EXPECT_EQ((std::vector<uint64_t>{4, 7, 3, 3400, 400}), Totals());
+  EXPECT_EQ((std::vector<uint64_t>{4, 8, 3, 3500, 500}), Totals());
   EXPECT_EQ((std::vector<uint64_t>{1, 2, 5, 9}), progress.overallPositions);
   EXPECT_EQ(3u + 5, progress.itemTotals.at(0));
   for (const wchar_t *info :
@@ -262,6 +263,7 @@ TEST_F(CatalogueTest, ThreePassesReadIndexDatabaseAndDisk) {
   const std::wstring loose = L"|" + std::wstring(kUnreferencedFiles) + L"|||0|----|0.0|0.0|100|0";
   EXPECT_EQ(
       (std::vector<std::wstring>{
+          L"abc" + loose,
           L"clip1.omf|Harbour Lights|Clip of clip1.omf|Tape B|7|_VID|101|201|1000|1",
           L"clip2.wav|Night Ferry|Clip of clip2.wav|Tape A|7|_WAV|102|202|2000|1",
           L"extra.omf" + loose, L"gone.omf|Night Ferry|Clip of gone.omf|Tape B|7|_VID|103|203|0|0",
@@ -272,7 +274,7 @@ TEST_F(CatalogueTest, ThreePassesReadIndexDatabaseAndDisk) {
   EXPECT_TRUE(clip->attributes != 0 && clip->created != 0 && gone->attributes == 0);
 
   LoadAll();
-  EXPECT_EQ((std::vector<uint64_t>{4, 7, 3, 3400, 400}), Totals()) << "loading again";
+  EXPECT_EQ((std::vector<uint64_t>{4, 8, 3, 3500, 500}), Totals()) << "loading again";
 }
 
 // A disabled, an absent and a missing database contribute nothing; a name listed in two
