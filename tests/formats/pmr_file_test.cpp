@@ -155,6 +155,29 @@ TEST_F(PmrFileTest, ALastEntryIsDeliveredWhenItsSecondIdentifierIsWhole) {
   }
 }
 
+// A file cut short while it is read, beyond what the reader holds: the window that can no
+// longer be filled gives way to reading field by field, which delivers the entries still
+// whole and nothing stale.
+TEST_F(PmrFileTest, AFileCutShortWhileReadDeliversWhatIsLeft) {
+  PmrWriter w = PmrBegin();
+  const size_t header = w.bytes.size();
+  PmrAdd(w, kFirst);
+  const size_t entry = w.bytes.size() - header;
+  const size_t whole = (kReaderWindowSize + 5000) / entry;
+  for (size_t i = 1; i < whole + 100; ++i) PmrAdd(w, kFirst);
+  const std::wstring path = Save(w.bytes);
+  index.windowBytes = kPmrMaxEntryBytes;
+  ASSERT_EQ(1, index.OpenIndex(path.c_str()));
+  PMRIndexEntry e{};
+  std::vector<std::wstring> got;
+  for (bool first = true; index.NextEntry(&e, 1); first = false) {
+    got.push_back(Line(e.fileName, e.project, e.mediaId, e.clipMobKey));
+    if (first)
+      std::filesystem::resize_file(std::filesystem::path(path), header + whole * entry + 9);
+  }
+  EXPECT_EQ(std::vector<std::wstring>(whole, Lines({kFirst})[0]), got);
+}
+
 TEST_F(PmrFileTest, HeadersThatCannotBeReadAreRefusedWithTheirReport) {
   std::vector<uint8_t> bytes = PmrBegin().bytes;
   bytes.resize(29, 0);
