@@ -33,6 +33,7 @@ using MediaFileParserTest = ContainerTest;
 TEST_F(MediaFileParserTest, LabelsAndTheirTables) {
   const std::vector<uint8_t> good = BentoFinish(SmallContainer());
   const int64_t size = static_cast<int64_t>(good.size());
+  const int64_t bare = static_cast<int64_t>(BentoFinish(SmallContainer(), {.tocSize = 0}).size());
   BentoWriter objectZero = BentoBegin();
   BentoAddCode(objectZero, 0, PROP_CLASS, TYPE_CLASS_ID, "HEAD");
   const struct {
@@ -46,6 +47,7 @@ TEST_F(MediaFileParserTest, LabelsAndTheirTables) {
       // Each field alone fits the file, together they leave it.
       {BentoFinish(SmallContainer(), {.tocOffset = size - 40}), kContainerTocOutside, 0, 0},
       {BentoFinish(HeadContainer(), {.tocSize = 23}), kContainerEmptyToc, 0, 0}, // no whole entry
+      {BentoFinish(SmallContainer(), {.tocOffset = bare, .tocSize = 0}), kContainerEmptyToc, 0, 0},
       {BentoFinish(objectZero), kContainerEmptyToc, 0, 0},
       {std::vector<uint8_t>(good.end() - 23, good.end()), kContainerTooSmall, 0, 0},
       {{}, kContainerTooSmall, 0, 0},
