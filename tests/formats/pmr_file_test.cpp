@@ -166,7 +166,7 @@ TEST_F(PmrFileTest, AFileCutShortWhileReadDeliversWhatIsLeft) {
   const size_t whole = (kReaderWindowSize + 5000) / entry;
   for (size_t i = 1; i < whole + 100; ++i) PmrAdd(w, kFirst);
   const std::wstring path = Save(w.bytes);
-  index.windowBytes = kPmrMaxEntryBytes;
+  index.windowBytes = kPmrMaxEntryBytes; // the smallest window, refilled every few entries
   ASSERT_EQ(1, index.OpenIndex(path.c_str()));
   PMRIndexEntry e{};
   std::vector<std::wstring> got;
